@@ -1,0 +1,64 @@
+#pragma once
+
+#include "SafeBassFilter.h"
+
+#include <atomic>
+
+/** The per-block settings of the stereo chain, taken from the parameters at the block start. */
+struct StereoChainSettings
+{
+    bool bypass = false;
+    bool muteAll = false;
+    bool muteMid = false;
+    bool muteSide = false;
+    bool swap = false;
+    bool flip = false;
+    bool mono = false;
+    /** The safe-bass high-pass runs on the side signal in this block. */
+    bool safeBass = false;
+
+    /** Choice values, matched by exact value: 0.0, 0.1 or 0.2. */
+    float panCurve = 0.1f;
+    float panLaw = 0.0f;
+    float panMode = 0.1f;
+    float msMode = 0.0f;
+
+    /** Linear gain factors. */
+    float inputGain = 1.0f;
+    float outputGain = 1.0f;
+};
+
+/** Largest absolute sample values seen in one block, before the mid/side stage and at the output. */
+struct StereoPeaks
+{
+    float inputLeft = 0.0f, inputRight = 0.0f, outputLeft = 0.0f, outputRight = 0.0f;
+};
+
+/** Input gain, swap, polarity, mono, mid/side width, pan curve and law, mid/side mutes, safe bass and
+    output gain, applied in place to a pair of channels. Knows nothing of the host: the processor hands
+    it plain settings and the two live parameter values that may change from one sample to the next.
+*/
+class StereoChain
+{
+public:
+    /** Takes new safe-bass coefficients; the filter's running state stays. */
+    void setSafeBassCoefficients (const juce::IIRCoefficients& coefficients) noexcept;
+    void resetSafeBassFilter() noexcept { safeBassFilter.reset(); }
+
+    /** Processes numSamples frames in place. Width and pan ("StereoWidth" and "Pan", normalised) are
+        read again at every sample, so a change made during a block is heard at the next sample.
+    */
+    StereoPeaks process (float* left, float* right, int numSamples, const StereoChainSettings& settings,
+                         const std::atomic<float>& width, const std::atomic<float>& pan) noexcept;
+
+    /** The same with width and pan fixed for the block. */
+    StereoPeaks process (float* left, float* right, int numSamples, const StereoChainSettings& settings,
+                         float width, float pan) noexcept;
+
+private:
+    template <bool withSafeBass>
+    void processChannels (float* left, float* right, int numSamples, const StereoChainSettings& settings,
+                          const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept;
+
+    SafeBassFilter safeBassFilter;
+};
