@@ -1,0 +1,159 @@
+#include "StereoComponent.h"
+
+#include "CvxQ7LookAndFeelV1.h"
+#include "Palette.h"
+
+namespace
+{
+float stageWidthFor (float widthValue) noexcept
+{
+    return 0.99f * widthValue + 0.01f;
+}
+} // namespace
+
+StereoComponent::StereoComponent (const juce::Font* fontToUse)
+    : font (fontToUse)
+{
+}
+
+StereoComponent::~StereoComponent() = default;
+
+void StereoComponent::setWidthValue (float newWidthValue)
+{
+    widthValue = newWidthValue;
+    repaint();
+}
+
+void StereoComponent::setPanValue (float newPanValue)
+{
+    panValue = newPanValue;
+    repaint();
+}
+
+void StereoComponent::setBypassed (bool shouldBeBypassed)
+{
+    bypassed = shouldBeBypassed;
+    repaint();
+}
+
+void StereoComponent::setMutedAll (bool shouldBeMutedAll)
+{
+    mutedAll = shouldBeMutedAll;
+    repaint();
+}
+
+juce::Rectangle<float> StereoComponent::getFieldArea (float width, float height) noexcept
+{
+    return juce::Rectangle<float> (width, height).reduced (0.1f * height);
+}
+
+StereoComponent::Stage StereoComponent::computeStage (juce::Rectangle<float> field, float widthValue,
+                                                      float panValue) noexcept
+{
+    const auto s = stageWidthFor (widthValue);
+    const auto centreX = field.getCentreX();
+    const auto bottom = field.getBottom();
+    const auto stageY = field.getY() + 0.6f * s * field.getHeight();
+
+    const juce::Point<float> apex (centreX, bottom);
+    const auto rotation = juce::AffineTransform::rotation ((panValue - 0.5f) * juce::MathConstants<float>::pi,
+                                                           apex.x, apex.y);
+
+    const auto place = [&] (juce::Point<float> p)
+    {
+        p = p.transformedBy (rotation);
+        return juce::Point<float> (juce::jlimit (field.getX(), field.getRight(), p.x), juce::jmin (p.y, bottom));
+    };
+
+    return { place ({ field.getX() + (1.0f - s) * field.getWidth() * 0.5f, stageY }),
+             place ({ centreX + s * field.getWidth() * 0.5f, stageY }),
+             apex };
+}
+
+juce::Colour StereoComponent::getStageColour (float widthValue) noexcept
+{
+    const auto s = stageWidthFor (widthValue);
+
+    if (s > 0.5f)
+        return juce::Colours::grey.overlaidWith (paletteBlue.withAlpha ((s - 0.5f) * 2.0f));
+
+    return juce::Colours::grey;
+}
+
+void StereoComponent::paint (juce::Graphics& g)
+{
+    const auto parentHeight = getParentComponent() != nullptr ? getParentHeight()
+                                                              : CvxQ7LookAndFeelV1::getMainDisplayHeight();
+    const auto cornerSize = 0.01f * (float) parentHeight;
+    const juce::Rectangle<float> bounds (widthF, heightF);
+
+    if (font != nullptr)
+        g.setFont (font->withHeight (0.1f * heightF));
+
+    g.setColour (juce::Colours::black);
+    g.fillRoundedRectangle (bounds, cornerSize);
+
+    g.setColour (juce::Colours::white.withAlpha (0.1f));
+    g.fillRoundedRectangle (bounds.reduced (0.05f * heightF), cornerSize);
+
+    if (bypassed)
+    {
+        drawCaption (g, "BYPASS", paletteOrange);
+        return;
+    }
+
+    if (mutedAll)
+    {
+        drawCaption (g, "MUTE ALL", paletteBlue);
+        return;
+    }
+
+    const auto field = getFieldArea (widthF, heightF);
+
+    if (heightF > 0.0f)
+    {
+        const float dashes[] = { 0.03f * heightF, 0.015f * heightF };
+        g.setColour (juce::Colours::darkgrey);
+        g.drawDashedLine ({ field.getCentreX(), field.getY(), field.getCentreX(), field.getBottom() },
+                          dashes, juce::numElementsInArray (dashes), 1.0f);
+    }
+
+    const auto stage = computeStage (field, widthValue, panValue);
+
+    juce::Path triangle;
+    triangle.addTriangle (stage.left, stage.right, stage.apex);
+
+    g.setColour (getStageColour (widthValue));
+    g.strokePath (triangle, juce::PathStrokeType (0.02f * heightF, juce::PathStrokeType::curved,
+                                                  juce::PathStrokeType::rounded));
+
+    const auto area = [this] (float x, float y, float w, float h)
+    {
+        return juce::Rectangle<float> (x * widthF, y * heightF, w * widthF, h * heightF);
+    };
+
+    g.setColour (juce::Colours::darkgrey);
+    g.drawText ("LEFT", area (0.05f, 0.8f, 0.2f, 0.1f), juce::Justification::left, false);
+    g.drawText ("RIGHT", area (0.75f, 0.8f, 0.2f, 0.1f), juce::Justification::right, false);
+    g.drawText ("STEREO WIDTH:", area (0.05f, 0.07f, 0.28f, 0.1f), juce::Justification::left, false);
+    g.drawText ("PAN:", area (0.65f, 0.07f, 0.3f, 0.1f), juce::Justification::right, false);
+}
+
+void StereoComponent::drawCaption (juce::Graphics& g, const juce::String& text, juce::Colour colour) const
+{
+    g.setColour (colour);
+    g.setFont (g.getCurrentFont().withHeight (0.35f * heightF));
+    g.drawText (text, juce::Rectangle<float> (0.1f * widthF, 0.15f * heightF, 0.8f * widthF, 0.7f * heightF),
+                juce::Justification::centred, false);
+}
+
+void StereoComponent::resized()
+{
+    widthF = (float) getWidth();
+    heightF = (float) getHeight();
+}
+
+juce::String StereoComponent::getTooltip()
+{
+    return "this shows the stereo field";
+}
