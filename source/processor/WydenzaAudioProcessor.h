@@ -2,13 +2,16 @@
 
 #include "ParameterSet.h"
 #include "StereoChain.h"
+#include "presets/UserPresetFolder.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
+#include <memory>
 
 /** The plug-in instance the host creates: parameters, the stereo chain, state, presets and undo. */
-class WydenzaAudioProcessor : public juce::AudioProcessor
+class WydenzaAudioProcessor : public juce::AudioProcessor,
+                              private juce::ValueTree::Listener
 {
 public:
     WydenzaAudioProcessor();
@@ -39,25 +42,115 @@ public:
     static constexpr int numHostParameters = 50;
 
     int getNumParameters() override { return numHostParameters; }
-    const juce::String getParameterName (int index) override { return parameters.getName (index); }
-    float getParameter (int index) override { return parameters.getValue (index); }
-    const juce::String getParameterText (int index) override { return parameters.getText (index); }
+    using juce::AudioProcessor::getParameterName;
+    using juce::AudioProcessor::getParameterText;
+    const juce::String getParameterName (int parameterIndex) override { return parameters.getName (parameterIndex); }
+    float getParameter (int parameterIndex) override { return parameters.getValue (parameterIndex); }
+    const juce::String getParameterText (int parameterIndex) override { return parameters.getText (parameterIndex); }
     int getParameterNumSteps (int) override { return 2147483647; }
     bool isParameterAutomatable (int) const override { return true; }
     juce::String getParameterLabel (int) const override { return {}; }
-    juce::String getParameterID (int index) override;
-    float getParameterDefaultValue (int index) override;
-    void setParameter (int index, float newValue) override;
+    juce::String getParameterID (int parameterIndex) override;
+    float getParameterDefaultValue (int parameterIndex) override;
+    void setParameter (int parameterIndex, float newValue) override;
 
     //==============================================================================
+    // One host program whose name is the current preset's display name.
     int getNumPrograms() override { return 1; }
     int getCurrentProgram() override { return 0; }
     void setCurrentProgram (int) override {}
+    /** The display name for any index; safe from any thread. */
     const juce::String getProgramName (int) override;
+    /** Sets "PresetName" of the current preset through the undo manager, then tells the host. A call from
+        another thread is carried out on the message thread.
+    */
     void changeProgramName (int, const juce::String& newName) override;
 
+    /** The "Q7PLUGINSETTINGS" element: editor values, program name, channel name and every parameter. */
     void getStateInformation (juce::MemoryBlock& destData) override;
+    /** Restores a chunk from getStateInformation; anything else (foreign, corrupt, empty) changes nothing. */
     void setStateInformation (const void* data, int sizeInBytes) override;
+
+    //==============================================================================
+    // The current preset and the preset library. Message thread only.
+    static constexpr const char* presetNameRejectedMessage = "PRESET NAME: new preset name not accepted !!!";
+
+    /** A new preset tree named by the display name, holding every parameter's current value. */
+    juce::ValueTree createPresetTree();
+    /** Stores a value as "Value" of the parameter's child (recorded for undo; a new child is not). */
+    void setParameterValueInTree (juce::ValueTree& tree, int parameterIndex, float value);
+    /** Makes the current preset equal to a loaded tree, through the undo manager. */
+    void copyPresetInto (const juce::ValueTree& loadedTree);
+    /** Pushes a tree's name and parameter values into the processor and the current preset. */
+    void applyPresetTree (const juce::ValueTree& tree);
+
+    juce::String getPresetDisplayName() const;
+    bool isPresetModified() const;
+    void setPresetModified (bool shouldBeModified);
+
+    juce::StringArray getFactoryPresetNames() const { return factoryPresetNames; }
+    /** Rescans the user presets folder and returns the names found. */
+    juce::StringArray getUserPresetNames();
+    void rescanUserPresets();
+
+    void selectFactoryPreset (int index);
+    void loadUserPreset (int index);
+    /** Loads the named user preset file; false (and nothing changed) when it is missing or not a preset. */
+    bool loadUserPresetByName (const juce::String& name);
+    void nextPreset();
+    void previousPreset();
+
+    /** Saves the current preset as a user preset file. The name keeps only the characters of
+        presetNameCharacters; returns false, leaving the preset and the lists as they were, when that
+        leaves no name or the file could not be written.
+    */
+    bool saveUserPreset (const juce::String& name, bool compress);
+
+    /** The rename rule for a name typed by the user: trimmed, reduced to presetNameCharacters and, when
+        not empty, made the preset's name (one undo step). Returns the accepted name, or an empty string when
+        rejected (the editor then shows presetNameRejectedMessage).
+    */
+    juce::String renamePresetFromEditor (const juce::String& typedName);
+
+    /** Re-applies the current preset after the undo manager has undone or redone a step. */
+    void reapplyCurrentPreset();
+
+    juce::File getUserPresetsFolder() const { return userPresets.getFolder(); }
+    int getCurrentPresetIndex() const noexcept { return currentPresetIndex; }
+    bool isSteppingFactoryPresets() const noexcept { return stepFactoryPresets; }
+    const juce::ValueTree& getPresetState() const noexcept { return presetState; }
+
+    //==============================================================================
+    // Undo and redo of the changes made in the editor. Message thread only.
+    /** Sets a parameter by name, notifies the host and records the change in the current preset. */
+    void setParameterFromEditor (const juce::String& parameterName, float value, bool endStep);
+    /** Drag start of a control linked to a parameter. */
+    void beginParameterGestureFromEditor (const juce::String& parameterName);
+    /** Drag end: closes the gesture and the undo step, so one drag is one step. */
+    void endParameterGestureFromEditor (const juce::String& parameterName);
+    void endUndoStep();
+
+    /** The UNDO and REDO buttons: undo or redo one step, then re-apply the current preset. */
+    void undo();
+    void redo();
+    void clearUndoHistory();
+
+    /** Publishes whether undo and redo are possible; an open editor picks this up on its timer. */
+    void updateUndoRedoButtons();
+    /** True once after each change of the undo state; the editor calls this on its timer. */
+    bool takeUndoRedoButtonsUpdate() noexcept { return undoButtonsNeedUpdate.exchange (false); }
+    bool canUndo() const noexcept { return undoAvailable.load(); }
+    bool canRedo() const noexcept { return redoAvailable.load(); }
+
+    juce::UndoManager& getUndoManager() noexcept { return *undoManager; }
+
+    //==============================================================================
+    // The per-user settings file.
+    /** "DefaultEditorDesktopHeightRatio" from the settings when greater than 0, otherwise 0.5. */
+    float readDefaultEditorDesktopHeightRatio();
+    /** defaultEditorHeight = main display height x ratio (1080 when no display is known); stores the ratio. */
+    void updateDefaultEditorHeight();
+    juce::PropertiesFile& getSettings() noexcept { return *settings; }
 
     //==============================================================================
     ParameterSet& getParameterSet() noexcept { return parameters; }
@@ -102,6 +195,16 @@ public:
     float colourSchemeBrightness = 0.3f;
 
 private:
+    void buildFactoryPresets();
+    void resolveUserPresetsFolder();
+    void setPresetName (const juce::String& newName);
+    void relocateCurrentPreset();
+    void updateCachedDisplayName();
+    void setParameterNotifyingHostByIndex (int parameterIndex, float value);
+
+    void valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&) override;
+    void valueTreeRedirected (juce::ValueTree&) override;
+
     void readBlockSettings (StereoChainSettings& settings) const noexcept;
     void applySafeBassCoefficientsIfNeeded (double sampleRate) noexcept;
     static void raisePeak (std::atomic<float>& peak, float level) noexcept;
@@ -115,6 +218,18 @@ private:
 
     std::atomic<double> lastSampleRate { 0.0 };
 
+    // Declared first so that it is released last: pending settings are written then.
+    juce::PropertiesFile::Options settingsOptions;
+    std::unique_ptr<juce::PropertiesFile> settings;
+
+    bool stepFactoryPresets = true;
+    int currentPresetIndex = 0;
+    std::unique_ptr<juce::UndoManager> undoManager;
+    UserPresetFolder userPresets;
+    juce::Array<juce::ValueTree> factoryPresets;
+    juce::StringArray factoryPresetNames;
+    juce::StringArray userPresetNames;
+
     ParameterSet parameters;
     ParameterIndices index {};
 
@@ -127,8 +242,17 @@ private:
     std::atomic<bool> safeBassCoefficientsStale { true };
     bool safeBassFilterReady = false;
 
+    juce::ValueTree presetState;
+
+    // The display name for the host's threads: kept current by listening to presetState.
+    juce::SpinLock displayNameLock;
+    juce::String cachedDisplayName { "Init" };
+
+    std::atomic<bool> undoAvailable { false }, redoAvailable { false }, undoButtonsNeedUpdate { false };
+
     std::atomic<bool> editorRefreshRequested { false };
     std::atomic<juce::uint32> changedParameters { 0 };
 
+    JUCE_DECLARE_WEAK_REFERENCEABLE (WydenzaAudioProcessor)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (WydenzaAudioProcessor)
 };

@@ -1,0 +1,156 @@
+#include "PresetFile.h"
+
+#include "BoundedXml.h"
+
+#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+ #include <sys/stat.h>
+#endif
+
+namespace
+{
+/** Reads bytes up to the first zero byte or the end of the stream; false when more than maxBytes come first. */
+bool readZeroTerminated (juce::InputStream& in, juce::MemoryBlock& dest, juce::int64 maxBytes)
+{
+    dest.reset();
+    char buffer[4096];
+
+    for (;;)
+    {
+        const auto numRead = in.read (buffer, (int) sizeof (buffer));
+
+        if (numRead <= 0)
+            return true;
+
+        const auto length = BoundedXml::lengthUpToZero (buffer, (size_t) numRead);
+
+        if ((juce::int64) (dest.getSize() + length) > maxBytes)
+            return false;
+
+        dest.append (buffer, length);
+
+        if (length < (size_t) numRead)
+            return true;
+    }
+}
+
+/** Reads the header byte by byte so that the stream is left at the first byte of the body. */
+bool readHeader (juce::InputStream& in, juce::MemoryBlock& dest, juce::int64 maxBytes)
+{
+    dest.reset();
+    juce::MemoryOutputStream out (dest, false);
+
+    for (;;)
+    {
+        char c = 0;
+
+        if (in.read (&c, 1) != 1 || c == 0)
+            return true;
+
+        if ((juce::int64) out.getDataSize() >= maxBytes)
+            return false;
+
+        out.writeByte (c);
+    }
+}
+} // namespace
+
+bool PresetFile::isRegularFile (const juce::File& file)
+{
+   #if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+    struct stat info;
+    return ::stat (file.getFullPathName().toRawUTF8(), &info) == 0 && S_ISREG (info.st_mode);
+   #else
+    return file.existsAsFile();
+   #endif
+}
+
+juce::ValueTree PresetFile::read (const juce::File& file)
+{
+    if (! isRegularFile (file) || file.getSize() > maxFileBytes)
+        return {};
+
+    juce::FileInputStream fileStream (file);
+
+    if (! fileStream.openedOk())
+        return {};
+
+    // The size may have changed since it was checked: never read more than the limit.
+    juce::BufferedInputStream in (new juce::SubregionStream (&fileStream, 0, maxFileBytes, false), 8192, true);
+
+    juce::MemoryBlock headerBytes;
+
+    if (! readHeader (in, headerBytes, maxFileBytes))
+        return {};
+
+    const auto* headerData = static_cast<const char*> (headerBytes.getData());
+
+    if (! BoundedXml::isValidUtf8 (headerData, headerBytes.getSize()))
+        return {};
+
+    const auto header = juce::String::fromUTF8 (headerData, (int) headerBytes.getSize());
+
+    if (! header.startsWith (headerMagic))
+        return {};
+
+    juce::MemoryBlock body;
+    bool bodyFits = false;
+
+    if (header.endsWithChar ('c'))
+    {
+        juce::GZIPDecompressorInputStream unzipped (&in, false, juce::GZIPDecompressorInputStream::zlibFormat);
+        bodyFits = readZeroTerminated (unzipped, body, maxBodyBytes);
+    }
+    else
+    {
+        bodyFits = readZeroTerminated (in, body, maxBodyBytes);
+    }
+
+    if (! bodyFits)
+        return {};
+
+    if (auto xml = BoundedXml::parse (static_cast<const char*> (body.getData()), body.getSize()))
+        return juce::ValueTree::fromXml (*xml);
+
+    return {};
+}
+
+bool PresetFile::write (const juce::ValueTree& tree, const juce::File& target, bool compress)
+{
+    if (! tree.isValid() || target == juce::File() || target.isDirectory())
+        return false;
+
+    const auto text = tree.toXmlString();
+    juce::TemporaryFile temporary (target);
+
+    {
+        juce::FileOutputStream out (temporary.getFile());
+
+        if (! out.openedOk())
+            return false;
+
+        auto header = juce::String (headerMagic);
+
+        if (compress)
+            header << "c";
+
+        bool ok = out.writeString (header);
+
+        if (compress)
+        {
+            juce::GZIPCompressorOutputStream zipped (out, 9);
+            ok = zipped.writeString (text) && ok;
+            zipped.flush();
+        }
+        else
+        {
+            ok = out.writeString (text) && ok;
+        }
+
+        out.flush();
+
+        if (! ok || out.getStatus().failed())
+            return false;
+    }
+
+    return temporary.overwriteTargetFileWithTemporary();
+}

@@ -1,0 +1,73 @@
+#include "SettingsFile.h"
+
+#include <cstdlib>
+
+juce::PropertiesFile::Options SettingsFile::makeOptions()
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = "Wydenza";
+    options.filenameSuffix = "q7properties";
+    options.folderName = "ZELVORA";
+    options.osxLibrarySubFolder = "Application Support";
+    options.commonToAllUsers = false;
+    options.storageFormat = juce::PropertiesFile::storeAsXML;
+    options.millisecondsBeforeSaving = 3000;
+    return options;
+}
+
+juce::File SettingsFile::getApplicationDataFolder()
+{
+   #if JUCE_LINUX || JUCE_BSD
+    // JUCE's own lookup ignores the environment variable; the XDG rules say it wins when absolute.
+    if (const auto* configHome = std::getenv ("XDG_CONFIG_HOME"))
+    {
+        const auto path = juce::String::fromUTF8 (configHome);
+
+        if (juce::File::isAbsolutePath (path))
+            return juce::File (path);
+    }
+   #endif
+
+    return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory);
+}
+
+juce::File SettingsFile::getMakerFolder()
+{
+    return getApplicationDataFolder().getChildFile ("ZELVORA");
+}
+
+juce::File SettingsFile::getFileFor (const juce::PropertiesFile::Options& options)
+{
+   #if JUCE_LINUX || JUCE_BSD
+    return getApplicationDataFolder()
+        .getChildFile (options.folderName)
+        .getChildFile (options.applicationName + "." + options.filenameSuffix);
+   #else
+    return options.getDefaultFile();
+   #endif
+}
+
+std::unique_ptr<juce::PropertiesFile> SettingsFile::open (const juce::PropertiesFile::Options& options)
+{
+    const auto file = getFileFor (options);
+    const auto isNew = ! file.existsAsFile();
+
+    // The file is written later; its folder has to exist by then.
+    file.getParentDirectory().createDirectory();
+
+    auto settings = std::make_unique<juce::PropertiesFile> (file, options);
+
+    if (isNew)
+    {
+        settings->setValue (heightRatioKey, 0.5);
+        settings->setNeedsToBeSaved (true);
+    }
+
+    return settings;
+}
+
+float SettingsFile::readHeightRatio (juce::PropertiesFile& settings)
+{
+    const auto ratio = (float) settings.getDoubleValue (heightRatioKey, 0.5);
+    return ratio > 0.0f && std::isfinite (ratio) ? ratio : 0.5f;
+}

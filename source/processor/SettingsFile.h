@@ -1,0 +1,36 @@
+#pragma once
+
+#include <juce_data_structures/juce_data_structures.h>
+
+#include <memory>
+
+/** The per-user settings file "Wydenza.q7properties" in the folder "ZELVORA" of the user's application-data
+    folder, shared by all instances.
+*/
+class SettingsFile
+{
+public:
+    static constexpr const char* heightRatioKey = "DefaultEditorDesktopHeightRatio";
+    static constexpr const char* presetsFolderKey = "Presets Folder";
+
+    /** Application name "Wydenza", suffix "q7properties", folder "ZELVORA", XML, per user. */
+    static juce::PropertiesFile::Options makeOptions();
+
+    /** The user's application-data folder: on Linux $XDG_CONFIG_HOME when set, otherwise ~/.config. */
+    static juce::File getApplicationDataFolder();
+
+    /** The folder "ZELVORA" inside the application-data folder. */
+    static juce::File getMakerFolder();
+
+    /** Where the settings file lives (JUCE's own default on Linux would be a visible ~/ZELVORA). */
+    static juce::File getFileFor (const juce::PropertiesFile::Options& options);
+
+    /** Opens the settings file; a new file is seeded with a height ratio of 0.5 and marked for writing. */
+    static std::unique_ptr<juce::PropertiesFile> open (const juce::PropertiesFile::Options& options);
+
+    /** The stored height ratio when it is greater than 0, otherwise 0.5. */
+    static float readHeightRatio (juce::PropertiesFile& settings);
+
+private:
+    SettingsFile() = delete;
+};
