@@ -8,18 +8,11 @@
 
 namespace widgettests
 {
-/** Paints a component and its children into a fresh image, on a transparent or given background. */
-inline juce::Image render (juce::Component& component, juce::Colour background = juce::Colours::transparentBlack)
-{
-    juce::Image image (juce::Image::ARGB, juce::jmax (1, component.getWidth()), juce::jmax (1, component.getHeight()), true);
-    juce::Graphics g (image);
-    g.fillAll (background);
-    component.paintEntireComponent (g, false);
-    return image;
-}
+using Paint = std::function<void (juce::Graphics&)>;
+using PixelTest = std::function<bool (juce::Colour)>;
 
-/** Runs a drawing function on a transparent image of the given size. */
-inline juce::Image draw (int width, int height, const std::function<void (juce::Graphics&)>& paint)
+/** Runs a drawing function on a transparent image. */
+inline juce::Image draw (int width, int height, const Paint& paint)
 {
     juce::Image image (juce::Image::ARGB, width, height, true);
     juce::Graphics g (image);
@@ -27,72 +20,51 @@ inline juce::Image draw (int width, int height, const std::function<void (juce::
     return image;
 }
 
-/** Writes an image as PNG into the build tree's test output folder for a person to look at. */
-inline void savePng (const juce::Image& image, const juce::String& name)
+/** Paints a component and its children, as the editor would, onto the given background. */
+inline juce::Image render (juce::Component& c, juce::Colour background = juce::Colours::transparentBlack)
 {
-    const juce::File folder (WYDENZA_WIDGET_TEST_OUTPUT);
-    ASSERT_TRUE (folder.createDirectory().wasOk());
-
-    const auto file = folder.getChildFile (name + ".png");
-    file.deleteFile();
-
-    juce::FileOutputStream stream (file);
-    ASSERT_TRUE (stream.openedOk());
-    ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (image, stream));
+    return draw (c.getWidth(), c.getHeight(), [&] (juce::Graphics& g) { g.fillAll (background); c.paintEntireComponent (g, false); });
 }
 
-/** Renders the component at two sizes on a light background and saves both. */
-inline void saveAtTwoSizes (juce::Component& component, const juce::String& name,
-                            juce::Rectangle<int> small, juce::Rectangle<int> large)
+/** Writes a PNG into the test output folder of the build tree, for a person to look at. */
+inline void savePng (const juce::Image& image, const juce::String& name)
+{
+    const auto file = juce::File (WYDENZA_WIDGET_TEST_OUTPUT).getChildFile (name + ".png");
+    ASSERT_TRUE (file.getParentDirectory().createDirectory().wasOk());
+    file.deleteFile();
+    juce::FileOutputStream stream (file);
+    ASSERT_TRUE (stream.openedOk() && juce::PNGImageFormat().writeImageToStream (image, stream));
+}
+
+inline void saveAtTwoSizes (juce::Component& c, const juce::String& name, juce::Point<int> small, juce::Point<int> large)
 {
     for (auto size : { small, large })
     {
-        component.setBounds (size);
-        savePng (render (component, juce::Colour (0xFFE8E8E8)),
-                 name + "-" + juce::String (size.getWidth()) + "x" + juce::String (size.getHeight()));
+        c.setSize (size.x, size.y);
+        savePng (render (c, juce::Colour (0xFFE8E8E8)), name + "-" + juce::String (size.x) + "x" + juce::String (size.y));
     }
 }
 
-inline bool isNear (juce::Colour actual, juce::Colour expected, int tolerance = 2)
+inline bool isNear (juce::Colour a, juce::Colour b, int tolerance = 2)
 {
-    return std::abs (actual.getRed() - expected.getRed()) <= tolerance
-        && std::abs (actual.getGreen() - expected.getGreen()) <= tolerance
-        && std::abs (actual.getBlue() - expected.getBlue()) <= tolerance
-        && std::abs (actual.getAlpha() - expected.getAlpha()) <= tolerance;
+    return std::abs (a.getRed() - b.getRed()) <= tolerance && std::abs (a.getGreen() - b.getGreen()) <= tolerance
+        && std::abs (a.getBlue() - b.getBlue()) <= tolerance && std::abs (a.getAlpha() - b.getAlpha()) <= tolerance;
 }
 
-/** Counts the pixels inside the area for which the predicate holds. */
-inline int countPixels (const juce::Image& image, juce::Rectangle<int> area,
-                        const std::function<bool (juce::Colour)>& predicate)
+inline PixelTest near (juce::Colour expected, int tolerance = 2)
+{
+    return [=] (juce::Colour c) { return isNear (c, expected, tolerance); };
+}
+
+inline int countPixels (const juce::Image& image, const PixelTest& test, juce::Rectangle<int> area = { 0, 0, 1 << 16, 1 << 16 })
 {
     int count = 0;
     area = area.getIntersection (image.getBounds());
 
     for (int y = area.getY(); y < area.getBottom(); ++y)
         for (int x = area.getX(); x < area.getRight(); ++x)
-            if (predicate (image.getPixelAt (x, y)))
-                ++count;
+            count += test (image.getPixelAt (x, y)) ? 1 : 0;
 
     return count;
-}
-
-inline int countPixels (const juce::Image& image, const std::function<bool (juce::Colour)>& predicate)
-{
-    return countPixels (image, image.getBounds(), predicate);
-}
-
-inline std::function<bool (juce::Colour)> near (juce::Colour expected, int tolerance = 2)
-{
-    return [=] (juce::Colour c) { return isNear (c, expected, tolerance); };
-}
-
-/** A mouse event from the main mouse source at a position local to the component. */
-inline juce::MouseEvent mouseEvent (juce::Component& component, juce::Point<float> position,
-                                    juce::ModifierKeys mods, juce::Point<float> downPosition, bool dragged)
-{
-    const auto now = juce::Time::getCurrentTime();
-    return { juce::Desktop::getInstance().getMainMouseSource(), position, mods,
-             juce::MouseInputSource::defaultPressure, 0.0f, 0.0f, 0.0f, 0.0f,
-             &component, &component, now, downPosition, now, 1, dragged };
 }
 } // namespace widgettests
