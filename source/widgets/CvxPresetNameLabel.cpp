@@ -1,7 +1,6 @@
 #include "CvxPresetNameLabel.h"
 
-CvxPresetNameLabel::CvxPresetNameLabel (const juce::String& nameOfComponent, const juce::String& initialText,
-                                        const juce::String& allowedCharactersToUse)
+CvxPresetNameLabel::CvxPresetNameLabel (const juce::String& nameOfComponent, const juce::String& initialText, const juce::String& allowedCharactersToUse)
     : juce::Label (nameOfComponent, initialText),
       allowedCharacters (allowedCharactersToUse)
 {

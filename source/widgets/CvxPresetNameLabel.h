@@ -9,8 +9,7 @@
 class CvxPresetNameLabel : public juce::Label
 {
 public:
-    CvxPresetNameLabel (const juce::String& nameOfComponent, const juce::String& initialText,
-                        const juce::String& allowedCharactersToUse);
+    CvxPresetNameLabel (const juce::String& nameOfComponent, const juce::String& initialText, const juce::String& allowedCharactersToUse);
     ~CvxPresetNameLabel() override;
 
     /** The longest name the editor accepts, in characters. */

@@ -22,9 +22,7 @@ juce::Font CvxQ7LookAndFeelV1::getCustomFont (float height) const
 }
 
 //==============================================================================
-void CvxQ7LookAndFeelV1::drawButtonBackground (juce::Graphics& g, juce::Button& button,
-                                               const juce::Colour& backgroundColour,
-                                               bool, bool shouldDrawButtonAsDown)
+void CvxQ7LookAndFeelV1::drawButtonBackground (juce::Graphics& g, juce::Button& button, const juce::Colour& backgroundColour, bool, bool shouldDrawButtonAsDown)
 {
     const auto baseColour = shouldDrawButtonAsDown ? backgroundColour.darker (0.4f) : backgroundColour;
 
@@ -40,28 +38,21 @@ void CvxQ7LookAndFeelV1::drawButtonBackground (juce::Graphics& g, juce::Button& 
     const auto flatOnBottom = button.isConnectedOnBottom();
 
     juce::Path outline;
-    outline.addRoundedRectangle (0.5f, 0.5f, width, height, 4.0f, 4.0f,
-                                 ! (flatOnLeft || flatOnTop),
-                                 ! (flatOnRight || flatOnTop),
-                                 ! (flatOnLeft || flatOnBottom),
-                                 ! (flatOnRight || flatOnBottom));
+    outline.addRoundedRectangle (0.5f, 0.5f, width, height, 4.0f, 4.0f, ! (flatOnLeft || flatOnTop), ! (flatOnRight || flatOnTop), ! (flatOnLeft || flatOnBottom), ! (flatOnRight || flatOnBottom));
 
     drawButtonShape (g, outline, baseColour, height);
 }
 
-void CvxQ7LookAndFeelV1::drawButtonShape (juce::Graphics& g, const juce::Path& outline,
-                                          juce::Colour baseColour, float height)
+void CvxQ7LookAndFeelV1::drawButtonShape (juce::Graphics& g, const juce::Path& outline, juce::Colour baseColour, float height)
 {
     const auto brightness = baseColour.getBrightness();
     const auto alpha = baseColour.getFloatAlpha();
 
-    g.setGradientFill (juce::ColourGradient::vertical (baseColour.brighter (0.2f), 0.0f,
-                                                       baseColour.darker (0.25f), height));
+    g.setGradientFill (juce::ColourGradient::vertical (baseColour.brighter (0.2f), 0.0f, baseColour.darker (0.25f), height));
     g.fillPath (outline);
 
     g.setColour (juce::Colours::white.withAlpha (0.4f * alpha * brightness * brightness));
-    g.strokePath (outline, juce::PathStrokeType (1.0f),
-                  juce::AffineTransform::translation (0.0f, 1.0f).scaled (1.0f, (height - 1.6f) / height));
+    g.strokePath (outline, juce::PathStrokeType (1.0f), juce::AffineTransform::translation (0.0f, 1.0f).scaled (1.0f, (height - 1.6f) / height));
 
     g.setColour (juce::Colours::black.withAlpha (0.4f * alpha));
     g.strokePath (outline, juce::PathStrokeType (1.0f));
@@ -85,9 +76,9 @@ void CvxQ7LookAndFeelV1::drawToggleButton (juce::Graphics& g, juce::ToggleButton
     g.setColour (juce::Colours::black);
     g.setFont (getCustomFont (height));
     g.drawText (button.getButtonText(),
-                juce::Rectangle<int> ((int) tickWidth, 0,
-                                      juce::jmax (0, (int) width - (int) tickWidth - 2), (int) height),
-                juce::Justification::centredLeft, false);
+                juce::Rectangle<int> ((int) tickWidth, 0, juce::jmax (0, (int) width - (int) tickWidth - 2), (int) height),
+                juce::Justification::centredLeft,
+                false);
 }
 
 int CvxQ7LookAndFeelV1::getMainDisplayHeight()
@@ -110,8 +101,7 @@ void CvxQ7LookAndFeelV1::drawLabel (juce::Graphics& g, juce::Label& label)
 
     g.setFont (labelFont.withHeight (labelHeight));
     g.setColour (label.findColour (juce::Label::textColourId));
-    g.drawFittedText (label.getText(), label.getLocalBounds(), label.getJustificationType(),
-                      maxLines, label.getMinimumHorizontalScale());
+    g.drawFittedText (label.getText(), label.getLocalBounds(), label.getJustificationType(), maxLines, label.getMinimumHorizontalScale());
 }
 
 juce::Font CvxQ7LookAndFeelV1::getLabelFont (juce::Label& label)
@@ -120,25 +110,18 @@ juce::Font CvxQ7LookAndFeelV1::getLabelFont (juce::Label& label)
 }
 
 //==============================================================================
-void CvxQ7LookAndFeelV1::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height,
-                                           float sliderPos, float minSliderPos, float maxSliderPos,
-                                           juce::Slider::SliderStyle style, juce::Slider& slider)
+void CvxQ7LookAndFeelV1::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos, float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle style, juce::Slider& slider)
 {
     drawLinearSliderBackground (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos, style, slider);
     drawLinearSliderThumb (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos, style, slider);
 }
 
-void CvxQ7LookAndFeelV1::drawLinearSliderBackground (juce::Graphics& g, int x, int y, int width, int height,
-                                                     float sliderPos, float minSliderPos, float maxSliderPos,
-                                                     juce::Slider::SliderStyle style, juce::Slider& slider)
+void CvxQ7LookAndFeelV1::drawLinearSliderBackground (juce::Graphics& g, int x, int y, int width, int height, float sliderPos, float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle style, juce::Slider& slider)
 {
-    LookAndFeel_V3::drawLinearSliderBackground (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos,
-                                                style, slider);
+    LookAndFeel_V3::drawLinearSliderBackground (g, x, y, width, height, sliderPos, minSliderPos, maxSliderPos, style, slider);
 }
 
-void CvxQ7LookAndFeelV1::drawLinearSliderThumb (juce::Graphics& g, int x, int, int width, int height,
-                                                float sliderPos, float, float,
-                                                juce::Slider::SliderStyle, juce::Slider&)
+void CvxQ7LookAndFeelV1::drawLinearSliderThumb (juce::Graphics& g, int x, int, int width, int height, float sliderPos, float, float, juce::Slider::SliderStyle, juce::Slider&)
 {
     g.setColour (juce::Colours::white);
     g.fillRoundedRectangle ((float) x, sliderPos - 0.1f * (float) height, (float) width, 0.2f * (float) height, 5.0f);
@@ -147,9 +130,7 @@ void CvxQ7LookAndFeelV1::drawLinearSliderThumb (juce::Graphics& g, int x, int, i
     g.drawHorizontalLine ((int) sliderPos, (float) x, (float) (x + width));
 }
 
-void CvxQ7LookAndFeelV1::drawRotarySlider (juce::Graphics& g, int x, int y, int width, int height,
-                                           float sliderPosProportional, float rotaryStartAngle,
-                                           float rotaryEndAngle, juce::Slider& slider)
+void CvxQ7LookAndFeelV1::drawRotarySlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPosProportional, float rotaryStartAngle, float rotaryEndAngle, juce::Slider& slider)
 {
     const auto background = slider.findColour (juce::Slider::backgroundColourId);
     const auto size = (float) width;
@@ -163,8 +144,7 @@ void CvxQ7LookAndFeelV1::drawRotarySlider (juce::Graphics& g, int x, int y, int 
     body.addEllipse (square.reduced (0.2f * radius));
 
     if (enabled)
-        juce::DropShadow (juce::Colours::black, (int) (0.2f * radius),
-                          { (int) (0.13f * radius), (int) (0.13f * radius) }).drawForPath (g, body);
+        juce::DropShadow (juce::Colours::black, (int) (0.2f * radius), { (int) (0.13f * radius), (int) (0.13f * radius) }).drawForPath (g, body);
 
     juce::Path track;
     track.addPieSegment (square, rotaryStartAngle, rotaryEndAngle, 0.7f);
@@ -180,8 +160,7 @@ void CvxQ7LookAndFeelV1::drawRotarySlider (juce::Graphics& g, int x, int y, int 
         g.fillPath (valueArc);
     }
 
-    g.setGradientFill (juce::ColourGradient (background.brighter (1.0f), square.getTopLeft(),
-                                             background.darker (1.0f), square.getBottomRight(), false));
+    g.setGradientFill (juce::ColourGradient (background.brighter (1.0f), square.getTopLeft(), background.darker (1.0f), square.getBottomRight(), false));
     g.fillPath (body);
 
     g.setColour (background.brighter (0.4f).withAlpha (1.0f));
@@ -195,8 +174,7 @@ void CvxQ7LookAndFeelV1::drawRotarySlider (juce::Graphics& g, int x, int y, int 
 
         g.setColour (juce::Colours::white);
         g.strokePath (pointer,
-                      juce::PathStrokeType ((float) height / 25.0f, juce::PathStrokeType::curved,
-                                            juce::PathStrokeType::rounded),
+                      juce::PathStrokeType ((float) height / 25.0f, juce::PathStrokeType::curved, juce::PathStrokeType::rounded),
                       juce::AffineTransform::rotation (angle).translated (centre));
     }
 }
@@ -238,7 +216,9 @@ void CvxQ7LookAndFeelV1::drawCornerResizer (juce::Graphics& g, int w, int h, boo
     const auto headSize = 0.44f * width;
 
     g.drawArrow ({ 0.585f * width, 0.585f * height, 0.9f * width, height - 0.1f * width },
-                 thickness, headSize, headSize);
+                 thickness,
+                 headSize,
+                 headSize);
 
     const auto tip = 0.2f * height + 0.1f * width;
     g.drawArrow ({ 0.59f * width, 0.59f * height, tip, tip }, thickness, headSize, headSize);

@@ -16,14 +16,12 @@ public:
     ~CvxQ7LookAndFeelV1() override;
 
     //==============================================================================
-    void drawButtonBackground (juce::Graphics&, juce::Button&, const juce::Colour& backgroundColour,
-                               bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
+    void drawButtonBackground (juce::Graphics&, juce::Button&, const juce::Colour& backgroundColour, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
 
     /** The display face at 0.8 x the button height. */
     juce::Font getTextButtonFont (juce::TextButton&, int buttonHeight) override;
 
-    void drawToggleButton (juce::Graphics&, juce::ToggleButton&,
-                           bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
+    void drawToggleButton (juce::Graphics&, juce::ToggleButton&, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
 
     /** The display face at 2.5 % of the main display's height, never below 27 pixels. */
     juce::Font getPopupMenuFont() override;
@@ -34,24 +32,16 @@ public:
     /** The display face at 0.9 x the label height. */
     juce::Font getLabelFont (juce::Label&) override;
 
-    void drawLinearSlider (juce::Graphics&, int x, int y, int width, int height,
-                           float sliderPos, float minSliderPos, float maxSliderPos,
-                           juce::Slider::SliderStyle, juce::Slider&) override;
+    void drawLinearSlider (juce::Graphics&, int x, int y, int width, int height, float sliderPos, float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle, juce::Slider&) override;
 
-    void drawLinearSliderBackground (juce::Graphics&, int x, int y, int width, int height,
-                                     float sliderPos, float minSliderPos, float maxSliderPos,
-                                     juce::Slider::SliderStyle, juce::Slider&) override;
+    void drawLinearSliderBackground (juce::Graphics&, int x, int y, int width, int height, float sliderPos, float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle, juce::Slider&) override;
 
     /** A white horizontal bar with a black centre line, suited to vertical sliders. */
-    void drawLinearSliderThumb (juce::Graphics&, int x, int y, int width, int height,
-                                float sliderPos, float minSliderPos, float maxSliderPos,
-                                juce::Slider::SliderStyle, juce::Slider&) override;
+    void drawLinearSliderThumb (juce::Graphics&, int x, int y, int width, int height, float sliderPos, float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle, juce::Slider&) override;
 
     /** The knob is always laid out in the square (x, y, width, width); height only sets the
         pointer's thickness. A disabled knob has neither shadow nor pointer. */
-    void drawRotarySlider (juce::Graphics&, int x, int y, int width, int height,
-                           float sliderPosProportional, float rotaryStartAngle, float rotaryEndAngle,
-                           juce::Slider&) override;
+    void drawRotarySlider (juce::Graphics&, int x, int y, int width, int height, float sliderPosProportional, float rotaryStartAngle, float rotaryEndAngle, juce::Slider&) override;
 
     /** A centred label, edited on double-click, that discards the edit when it loses focus. */
     juce::Label* createSliderTextBox (juce::Slider&) override;

@@ -47,8 +47,7 @@ juce::Rectangle<float> StereoComponent::getFieldArea (float width, float height)
     return juce::Rectangle<float> (width, height).reduced (0.1f * height);
 }
 
-StereoComponent::Stage StereoComponent::computeStage (juce::Rectangle<float> field, float widthValue,
-                                                      float panValue) noexcept
+StereoComponent::Stage StereoComponent::computeStage (juce::Rectangle<float> field, float widthValue, float panValue) noexcept
 {
     const auto s = stageWidthFor (widthValue);
     const auto centreX = field.getCentreX();
@@ -57,7 +56,8 @@ StereoComponent::Stage StereoComponent::computeStage (juce::Rectangle<float> fie
 
     const juce::Point<float> apex (centreX, bottom);
     const auto rotation = juce::AffineTransform::rotation ((panValue - 0.5f) * juce::MathConstants<float>::pi,
-                                                           apex.x, apex.y);
+                                                           apex.x,
+                                                           apex.y);
 
     const auto place = [&] (juce::Point<float> p)
     {
@@ -115,7 +115,9 @@ void StereoComponent::paint (juce::Graphics& g)
         const float dashes[] = { 0.03f * heightF, 0.015f * heightF };
         g.setColour (juce::Colours::darkgrey);
         g.drawDashedLine ({ field.getCentreX(), field.getY(), field.getCentreX(), field.getBottom() },
-                          dashes, juce::numElementsInArray (dashes), 1.0f);
+                          dashes,
+                          juce::numElementsInArray (dashes),
+                          1.0f);
     }
 
     const auto stage = computeStage (field, widthValue, panValue);
@@ -124,8 +126,7 @@ void StereoComponent::paint (juce::Graphics& g)
     triangle.addTriangle (stage.left, stage.right, stage.apex);
 
     g.setColour (getStageColour (widthValue));
-    g.strokePath (triangle, juce::PathStrokeType (0.02f * heightF, juce::PathStrokeType::curved,
-                                                  juce::PathStrokeType::rounded));
+    g.strokePath (triangle, juce::PathStrokeType (0.02f * heightF, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
 
     const auto area = [this] (float x, float y, float w, float h)
     {
@@ -143,8 +144,7 @@ void StereoComponent::drawCaption (juce::Graphics& g, const juce::String& text, 
 {
     g.setColour (colour);
     g.setFont (g.getCurrentFont().withHeight (0.35f * heightF));
-    g.drawText (text, juce::Rectangle<float> (0.1f * widthF, 0.15f * heightF, 0.8f * widthF, 0.7f * heightF),
-                juce::Justification::centred, false);
+    g.drawText (text, juce::Rectangle<float> (0.1f * widthF, 0.15f * heightF, 0.8f * widthF, 0.7f * heightF), juce::Justification::centred, false);
 }
 
 void StereoComponent::resized()

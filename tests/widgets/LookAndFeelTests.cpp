@@ -17,7 +17,7 @@ struct Knob
         slider.setColour (juce::Slider::backgroundColourId, juce::Colours::darkgrey);
         const auto p = slider.getRotaryParameters();
         return widgettests::draw (size, size, [&] (juce::Graphics& g)
-        { lookAndFeel.drawRotarySlider (g, 0, 0, size, size, position, p.startAngleRadians, p.endAngleRadians, slider); });
+                                  { lookAndFeel.drawRotarySlider (g, 0, 0, size, size, position, p.startAngleRadians, p.endAngleRadians, slider); });
     }
 
     /** The value arc's ring at a fraction of the knob's range (radius 45 of a 100-pixel knob). */
@@ -37,7 +37,7 @@ TEST (LookAndFeel, KnobArcPointerAndShadow)
     const auto isBlue = near (paletteBlue, 10);
     const auto track = juce::Colours::black.overlaidWith (paletteBlue.withAlpha (0.05f));
 
-    EXPECT_EQ (countPixels (knob.draw (0.0f), isBlue), 0);   // empty value arc at the start
+    EXPECT_EQ (countPixels (knob.draw (0.0f), isBlue), 0); // empty value arc at the start
 
     // Position 0.5 points straight up: pointer at (50, 30); the shadow falls below the body,
     // into the track's gap at (55, 94).
@@ -63,16 +63,18 @@ TEST (LookAndFeel, ButtonsLabelsAndResizeCorner)
     const auto drawButton = [&] (int w, int h, bool down)
     {
         button.setSize (w, h);
-        return draw (80, 30, [&] (juce::Graphics& g) { lookAndFeel.drawButtonBackground (g, button, juce::Colours::lightblue, false, down); });
+        return draw (80, 30, [&] (juce::Graphics& g)
+                     { lookAndFeel.drawButtonBackground (g, button, juce::Colours::lightblue, false, down); });
     };
-    const auto drawn = [] (juce::Colour c) { return c.getAlpha() > 0; };
+    const auto drawn = [] (juce::Colour c)
+    { return c.getAlpha() > 0; };
 
     EXPECT_EQ (countPixels (drawButton (80, 1, false), drawn), 0);
     EXPECT_EQ (countPixels (drawButton (1, 30, false), drawn), 0);
     button.setConnectedEdges (juce::Button::ConnectedOnLeft);
     const auto up = drawButton (80, 30, false);
-    EXPECT_TRUE (drawn (up.getPixelAt (0, 0)) && drawn (up.getPixelAt (0, 29)));      // square on the left
-    EXPECT_FALSE (drawn (up.getPixelAt (79, 0)) || drawn (up.getPixelAt (79, 29)));   // rounded on the right
+    EXPECT_TRUE (drawn (up.getPixelAt (0, 0)) && drawn (up.getPixelAt (0, 29))); // square on the left
+    EXPECT_FALSE (drawn (up.getPixelAt (79, 0)) || drawn (up.getPixelAt (79, 29))); // rounded on the right
     EXPECT_LT (drawButton (80, 30, true).getPixelAt (40, 15).getBrightness(), up.getPixelAt (40, 15).getBrightness() - 0.1f);
 
     // A label is only its text, in the embedded face at the label's full height.
@@ -81,14 +83,16 @@ TEST (LookAndFeel, ButtonsLabelsAndResizeCorner)
     label.setColour (juce::Label::textColourId, juce::Colours::red);
     label.setColour (juce::Label::backgroundColourId, juce::Colours::lime);
     EXPECT_EQ (lookAndFeel.getLabelFont (label).getTypefaceName(), "Roboto Condensed");
-    const auto text = draw (200, 40, [&] (juce::Graphics& g) { lookAndFeel.drawLabel (g, label); });
+    const auto text = draw (200, 40, [&] (juce::Graphics& g)
+                            { lookAndFeel.drawLabel (g, label); });
     const auto expected = draw (200, 40, [&] (juce::Graphics& g)
-    {
+                                {
         g.setColour (juce::Colours::red);
         g.setFont (lookAndFeel.getCustomFont (40.0f));
-        g.drawFittedText ("Wide 12", 0, 0, 200, 40, juce::Justification::centredLeft, 1);
-    });
-    EXPECT_EQ (countPixels (text, [] (juce::Colour c) { return c.getGreen() > c.getRed(); }), 0);   // no background
+        g.drawFittedText ("Wide 12", 0, 0, 200, 40, juce::Justification::centredLeft, 1); });
+    EXPECT_EQ (countPixels (text, [] (juce::Colour c)
+                            { return c.getGreen() > c.getRed(); }),
+               0); // no background
     EXPECT_GT (countPixels (text, near (juce::Colours::red)), 30);
     for (int i = 0; i < 200 * 40; ++i)
         ASSERT_EQ (text.getPixelAt (i % 200, i / 200), expected.getPixelAt (i % 200, i / 200)) << i;
@@ -99,11 +103,12 @@ TEST (LookAndFeel, ButtonsLabelsAndResizeCorner)
 
     lookAndFeel.schemeColour = juce::Colours::darkgrey.brighter (0.3f);
     const std::pair<juce::Colour, std::pair<bool, bool>> corners[] = {
-        { juce::Colours::black, { true, true } }, { paletteOrange, { true, false } },
-        { lookAndFeel.schemeColour.darker (0.4f), { false, false } } };
+        { juce::Colours::black, { true, true } }, { paletteOrange, { true, false } }, { lookAndFeel.schemeColour.darker (0.4f), { false, false } }
+    };
     for (const auto& [colour, state] : corners)
     {
-        const auto image = draw (40, 40, [&] (juce::Graphics& g) { lookAndFeel.drawCornerResizer (g, 40, 40, state.first, state.second); });
+        const auto image = draw (40, 40, [&] (juce::Graphics& g)
+                                 { lookAndFeel.drawCornerResizer (g, 40, 40, state.first, state.second); });
         EXPECT_TRUE (isNear (image.getPixelAt (30, 30), colour) && isNear (image.getPixelAt (16, 16), colour));
         EXPECT_EQ (image.getPixelAt (38, 2).getAlpha(), 0);
     }

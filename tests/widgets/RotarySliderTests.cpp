@@ -24,13 +24,12 @@ struct KnobDrag : public ::testing::Test, public juce::Slider::Listener
     juce::MouseEvent at (float y, juce::ModifierKeys mods)
     {
         const auto now = juce::Time::getCurrentTime();
-        return { juce::Desktop::getInstance().getMainMouseSource(), { 40.0f, y }, mods.withFlags (juce::ModifierKeys::leftButtonModifier),
-                 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, &knob, &knob, now, { 40.0f, 40.0f }, now, 1, y != 40.0f };
+        return { juce::Desktop::getInstance().getMainMouseSource(), { 40.0f, y }, mods.withFlags (juce::ModifierKeys::leftButtonModifier), 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, &knob, &knob, now, { 40.0f, 40.0f }, now, 1, y != 40.0f };
     }
 
-    void press (juce::ModifierKeys mods = {})                 { knob.mouseDown (at (40.0f, mods)); }
-    void drag (float dy, juce::ModifierKeys mods = {})        { knob.mouseDrag (at (40.0f - dy, mods)); }
-    void release (float dy)                                   { knob.mouseUp (at (40.0f - dy, {})); }
+    void press (juce::ModifierKeys mods = {}) { knob.mouseDown (at (40.0f, mods)); }
+    void drag (float dy, juce::ModifierKeys mods = {}) { knob.mouseDrag (at (40.0f - dy, mods)); }
+    void release (float dy) { knob.mouseUp (at (40.0f - dy, {})); }
 
     CvxRotarySlider knob { nullptr };
     int changes = 0, starts = 0, ends = 0;
@@ -52,10 +51,10 @@ TEST_F (KnobDrag, CtrlClickResetsInOneGestureWithoutMovingThePointer)
 TEST_F (KnobDrag, ShiftSwitchesToFineModeMidDragAndThePointerReturns)
 {
     press();
-    drag (35.0f);   // 350 pixels span the range
+    drag (35.0f); // 350 pixels span the range
     EXPECT_NEAR (knob.getValue(), 0.6, 1.0e-4);
 
-    drag (70.0f, juce::ModifierKeys::shiftModifier);   // the next 35 pixels move far less, from 0.6 on
+    drag (70.0f, juce::ModifierKeys::shiftModifier); // the next 35 pixels move far less, from 0.6 on
     EXPECT_TRUE (knob.getVelocityBasedMode());
     EXPECT_GT (knob.getValue(), 0.6);
     EXPECT_LT (knob.getValue(), 0.65);
@@ -65,7 +64,7 @@ TEST_F (KnobDrag, ShiftSwitchesToFineModeMidDragAndThePointerReturns)
     EXPECT_DOUBLE_EQ (knob.getValue(), 0.0);
 
     drag (-399.0f, juce::ModifierKeys::shiftModifier);
-    juce::Desktop::setMousePosition ({ 900, 900 });   // where the hidden pointer has wandered
+    juce::Desktop::setMousePosition ({ 900, 900 }); // where the hidden pointer has wandered
     release (-399.0f);
 
     EXPECT_FALSE (knob.getVelocityBasedMode());
@@ -87,7 +86,8 @@ TEST_F (KnobDrag, ShiftSwitchesToFineModeMidDragAndThePointerReturns)
 TEST (RotarySliderText, IsCleanedThenConvertedThroughTheParameter)
 {
     const std::pair<const char*, const char*> cleaned[] = {
-        { "+12,5 dB", "12.5" }, { "  ++3", "3" }, { "+ + 7 %", "7" }, { "-3.5dB", "-3.5" }, { "OFF", "" } };
+        { "+12,5 dB", "12.5" }, { "  ++3", "3" }, { "+ + 7 %", "7" }, { "-3.5dB", "-3.5" }, { "OFF", "" }
+    };
     for (const auto& [typed, result] : cleaned)
         EXPECT_EQ (CvxRotarySlider::cleanTypedText (typed), result) << typed;
 

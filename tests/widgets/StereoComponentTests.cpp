@@ -28,7 +28,7 @@ TEST (StereoComponent, StagePointsAndColour)
     const juce::Rectangle<float> field (24.0f, 24.0f, 192.0f, 192.0f);
     EXPECT_EQ (StereoComponent::getFieldArea (240.0f, 240.0f), field);
 
-    auto stage = StereoComponent::computeStage (field, 0.5f, 0.5f);   // s = 0.505
+    auto stage = StereoComponent::computeStage (field, 0.5f, 0.5f); // s = 0.505
     expectPoint (stage.left, 24.0f + 0.2475f * 192.0f, 24.0f + 0.303f * 192.0f);
     expectPoint (stage.right, 24.0f + 0.7525f * 192.0f, 24.0f + 0.303f * 192.0f);
     expectPoint (stage.apex, 120.0f, 216.0f);
@@ -48,8 +48,7 @@ TEST (StereoComponent, StagePointsAndColour)
     // Wide field, pan 0.8 (0.3 pi clockwise): the left point rises above the field uncut.
     stage = StereoComponent::computeStage ({ 20.0f, 20.0f, 400.0f, 200.0f }, 1.0f, 0.8f);
     const auto angle = 0.3 * juce::MathConstants<double>::pi;
-    expectPoint (stage.left, 220.0f + (float) (-200.0 * std::cos (angle) + 80.0 * std::sin (angle)),
-                 220.0f + (float) (-200.0 * std::sin (angle) - 80.0 * std::cos (angle)));
+    expectPoint (stage.left, 220.0f + (float) (-200.0 * std::cos (angle) + 80.0 * std::sin (angle)), 220.0f + (float) (-200.0 * std::sin (angle) - 80.0 * std::cos (angle)));
     EXPECT_LT (stage.left.y, 20.0f);
     expectPoint (stage.right, 220.0f + (float) (200.0 * std::cos (angle) + 80.0 * std::sin (angle)), 220.0f);
 
@@ -78,7 +77,7 @@ TEST (StereoComponent, PaintsTriangleCaptionsAndBypassOverMute)
     const auto grey = StereoComponent::getStageColour (0.5f);
     EXPECT_TRUE (isNear (pixelAt (image, stagePoint (0.5f, 0.75f)), grey));
     EXPECT_FALSE (isNear (pixelAt (image, stagePoint (0.5f, 0.5f)), grey, 20));
-    EXPECT_GT (countPixels (image, near (juce::Colours::darkgrey, 40), { 12, 192, 48, 24 }), 5);   // "LEFT"
+    EXPECT_GT (countPixels (image, near (juce::Colours::darkgrey, 40), { 12, 192, 48, 24 }), 5); // "LEFT"
     EXPECT_EQ (image.getPixelAt (5, 120), juce::Colours::black);
     EXPECT_EQ (display.getTooltip(), "this shows the stereo field");
 
@@ -100,9 +99,13 @@ TEST (StereoComponent, RendersItsPicturesAtTwoSizes)
     const auto font = lookAndFeel.getCustomFont (40.0f);
     StereoComponent display (&font);
 
-    struct Picture { const char* name; float width, pan; bool bypassed, muted; };
-    for (const auto& p : { Picture { "normal", 0.5f, 0.5f, false, false }, Picture { "wide-panned", 0.9f, 0.7f, false, false },
-                           Picture { "mono-left", 0.0f, 0.0f, false, false }, Picture { "bypass", 0.5f, 0.5f, true, true } })
+    struct Picture
+    {
+        const char* name;
+        float width, pan;
+        bool bypassed, muted;
+    };
+    for (const auto& p : { Picture { "normal", 0.5f, 0.5f, false, false }, Picture { "wide-panned", 0.9f, 0.7f, false, false }, Picture { "mono-left", 0.0f, 0.0f, false, false }, Picture { "bypass", 0.5f, 0.5f, true, true } })
     {
         display.setWidthValue (p.width);
         display.setPanValue (p.pan);

@@ -31,7 +31,12 @@ TEST (VuMeter, BarsTextsAndColoursPerChannel)
     meter.setBounds (0, 0, 200, 300);
     meter.setVisible (true);
 
-    struct Case { float left, right, leftFill, rightFill; const char* leftText; const char* rightText; };
+    struct Case
+    {
+        float left, right, leftFill, rightFill;
+        const char* leftText;
+        const char* rightText;
+    };
     for (const auto& c : { Case { 1.0f, 0.25f, 1.0f, 0.5f, "0.0", "-12.0" },
                            Case { 0.01f, 0.5f, 0.1f, std::sqrt (0.5f), "-40.0", "-6.0" },
                            Case { 1.01f, 1.0f, 1.0f, 1.0f, "0.1", "0.0" },
@@ -39,7 +44,8 @@ TEST (VuMeter, BarsTextsAndColoursPerChannel)
     {
         meter.setLevels (c.left, c.right);
         const auto image = render (meter);
-        const auto colourFor = [] (float level) { return level > 1.0f ? paletteOrange : juce::Colours::black; };
+        const auto colourFor = [] (float level)
+        { return level > 1.0f ? paletteOrange : juce::Colours::black; };
 
         expectBar (image, meter.getLeftMeter(), c.leftFill, c.left > 1.0f ? paletteOrange : paletteBlue);
         expectBar (image, meter.getRightMeter(), c.rightFill, paletteBlue);

@@ -23,7 +23,8 @@ inline juce::Image draw (int width, int height, const Paint& paint)
 /** Paints a component and its children, as the editor would, onto the given background. */
 inline juce::Image render (juce::Component& c, juce::Colour background = juce::Colours::transparentBlack)
 {
-    return draw (c.getWidth(), c.getHeight(), [&] (juce::Graphics& g) { g.fillAll (background); c.paintEntireComponent (g, false); });
+    return draw (c.getWidth(), c.getHeight(), [&] (juce::Graphics& g)
+                 { g.fillAll (background); c.paintEntireComponent (g, false); });
 }
 
 /** Writes a PNG into the test output folder of the build tree, for a person to look at. */
@@ -48,12 +49,13 @@ inline void saveAtTwoSizes (juce::Component& c, const juce::String& name, juce::
 inline bool isNear (juce::Colour a, juce::Colour b, int tolerance = 2)
 {
     return std::abs (a.getRed() - b.getRed()) <= tolerance && std::abs (a.getGreen() - b.getGreen()) <= tolerance
-        && std::abs (a.getBlue() - b.getBlue()) <= tolerance && std::abs (a.getAlpha() - b.getAlpha()) <= tolerance;
+           && std::abs (a.getBlue() - b.getBlue()) <= tolerance && std::abs (a.getAlpha() - b.getAlpha()) <= tolerance;
 }
 
 inline PixelTest near (juce::Colour expected, int tolerance = 2)
 {
-    return [=] (juce::Colour c) { return isNear (c, expected, tolerance); };
+    return [=] (juce::Colour c)
+    { return isNear (c, expected, tolerance); };
 }
 
 inline int countPixels (const juce::Image& image, const PixelTest& test, juce::Rectangle<int> area = { 0, 0, 1 << 16, 1 << 16 })
