@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The main job on a fresh Debian 12 machine: install what is needed, build every format, install the
+# plug-ins for the current user and render the built-in demo with the offline renderer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+build_dir="${WYDENZA_BUILD_DIR:-build-release}"
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DWYDENZA_BUILD_TESTS=OFF -DWYDENZA_BUILD_BENCHMARKS=OFF
+cmake --build "$build_dir" --target Wydenza_VST Wydenza_VST3 Wydenza_LV2 Wydenza_Standalone wydenza-render -j"$(nproc)"
+
+artefacts="$build_dir/Wydenza_artefacts/Release"
+mkdir -p "$HOME/.vst" "$HOME/.vst3" "$HOME/.lv2"
+install -m 755 "$artefacts/VST/libWydenza.so" "$HOME/.vst/Wydenza.so"
+rm -rf "$HOME/.vst3/Wydenza.vst3" "$HOME/.lv2/Wydenza.lv2"
+cp -r "$artefacts/VST3/Wydenza.vst3" "$HOME/.vst3/"
+cp -r "$artefacts/LV2/Wydenza.lv2" "$HOME/.lv2/"
+echo "installed: ~/.vst/Wydenza.so, ~/.vst3/Wydenza.vst3, ~/.lv2/Wydenza.lv2"
+echo "standalone app: $artefacts/Standalone/Wydenza"
+
+"$build_dir/tools/render/wydenza-render" "$@"

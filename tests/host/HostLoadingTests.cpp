@@ -1,0 +1,255 @@
+#include "ChainModel.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace
+{
+    namespace cm = chain_model;
+
+    const char* const parameterNames[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR",
+                                           "PhaseFlip", "Mono", "MuteAll", "MuteMid", "MuteSide", "PanCurve",
+                                           "PanLaw", "MsMode", "PanMode", "SafeBassFreq", "SafeBass" };
+    const char* const defaultTexts[] = { "BYPASS OFF", "100 %", "C", "0.0dB", "0.0dB", "NO SWAP", "PHASE NORMAL",
+                                         "MONO OFF", "NO MUTE-ALL", "NO MUTE-MID", "NO MUTE-SIDE", "logarithmic",
+                                         "-0dB", "fix mid", "balance", "150Hz", "SAFE BASS OFF" };
+
+    enum class Format { vst3, lv2, vst };
+
+    const char* formatName (Format f)
+    {
+        return f == Format::vst3 ? "VST3" : (f == Format::lv2 ? "LV2" : "VST");
+    }
+
+    juce::AudioPluginFormat* findFormat (juce::AudioPluginFormatManager& manager, const juce::String& name)
+    {
+        for (auto* format : manager.getFormats())
+            if (format->getName() == name)
+                return format;
+        return nullptr;
+    }
+
+    struct LoadedPlugin
+    {
+        juce::PluginDescription description;
+        std::unique_ptr<juce::AudioPluginInstance> instance;
+    };
+
+    LoadedPlugin load (Format which, double sampleRate = 44100.0, int blockSize = 1024)
+    {
+        static juce::AudioPluginFormatManager manager;
+        if (manager.getNumFormats() == 0)
+            manager.addDefaultFormats();
+
+        juce::OwnedArray<juce::PluginDescription> found;
+        juce::AudioPluginFormat* format = nullptr;
+
+        if (which == Format::vst3)
+        {
+            format = findFormat (manager, "VST3");
+            format->findAllTypesForFile (found, WYDENZA_VST3_PATH);
+        }
+        else if (which == Format::vst)
+        {
+            format = findFormat (manager, "VST");
+            format->findAllTypesForFile (found, WYDENZA_VST_PATH);
+        }
+        else
+        {
+            format = findFormat (manager, "LV2");
+            const auto bundle = juce::File (WYDENZA_LV2_PATH);
+            format->searchPathsForPlugins (juce::FileSearchPath (bundle.getParentDirectory().getFullPathName()), true, false);
+            format->findAllTypesForFile (found, "urn:zelvora:wydenza");
+        }
+
+        LoadedPlugin result;
+        if (found.isEmpty())
+            return result;
+
+        result.description = *found[0];
+        juce::String error;
+        result.instance = manager.createPluginInstance (result.description, sampleRate, blockSize, error);
+        EXPECT_TRUE (error.isEmpty()) << error;
+        return result;
+    }
+
+    /** The plug-in's own parameters, without the host-bypass parameter a VST3 wrapper adds. */
+    juce::Array<juce::AudioProcessorParameter*> ownParameters (juce::AudioPluginInstance& instance)
+    {
+        juce::Array<juce::AudioProcessorParameter*> result;
+        for (auto* p : instance.getParameters())
+            if (p != instance.getBypassParameter())
+                result.add (p);
+        return result;
+    }
+
+    void setParameter (juce::AudioPluginInstance& instance, int index, float value)
+    {
+        auto* p = ownParameters (instance)[index];
+        p->beginChangeGesture();
+        p->setValueNotifyingHost (value);
+        p->endChangeGesture();
+    }
+
+    bool isClean (float x)
+    {
+        return std::isfinite (x) && (x == 0.0f || std::abs (x) >= std::numeric_limits<float>::min());
+    }
+
+    class HostLoading : public ::testing::TestWithParam<Format>
+    {
+    };
+}
+
+TEST_P (HostLoading, ReportsItsIdentityAndParameters)
+{
+    auto plugin = load (GetParam());
+    ASSERT_NE (plugin.instance, nullptr) << "could not load the " << formatName (GetParam()) << " binary";
+    auto& instance = *plugin.instance;
+
+    EXPECT_EQ (plugin.description.name, "Wydenza");
+    EXPECT_EQ (plugin.description.manufacturerName, "ZELVORA");
+    EXPECT_FALSE (plugin.description.isInstrument);
+    EXPECT_EQ (plugin.description.numInputChannels, 2);
+    EXPECT_EQ (plugin.description.numOutputChannels, 2);
+    EXPECT_FALSE (instance.acceptsMidi());
+    EXPECT_FALSE (instance.producesMidi());
+    EXPECT_TRUE (instance.hasEditor());
+
+    if (GetParam() == Format::vst)
+    {
+        EXPECT_EQ (plugin.description.uniqueId, 0x51375779) << "VST unique ID 'Q7Wy'";
+        // VST 2.4 hosts read the vendor version 107; JUCE's host shows it in its own dotted encoding.
+        EXPECT_EQ (plugin.description.version, "0.1.7");
+    }
+    else if (GetParam() == Format::vst3)
+    {
+        EXPECT_EQ (plugin.description.version, "1.0.7");
+    }
+
+    const auto params = ownParameters (instance);
+    ASSERT_EQ (params.size(), 50);
+
+    for (int i = 0; i < 50; ++i)
+    {
+        auto* p = params[i];
+        if (i < 17)
+        {
+            EXPECT_EQ (p->getName (100), parameterNames[i]) << i;
+            EXPECT_EQ (p->getText (p->getValue(), 100), defaultTexts[i]) << i;
+            EXPECT_NEAR (p->getDefaultValue(), cm::defaults()[(size_t) i], 1e-6f) << i;
+            EXPECT_NEAR (p->getValue(), cm::defaults()[(size_t) i], 1e-6f) << i;
+        }
+        else
+        {
+            EXPECT_EQ (p->getName (100), "reserved") << i;
+        }
+        EXPECT_TRUE (p->isAutomatable());
+    }
+
+    setParameter (instance, cm::StereoWidth, 0.75f);
+    EXPECT_NEAR (params[cm::StereoWidth]->getValue(), 0.75f, 1e-6f);
+    EXPECT_EQ (params[cm::StereoWidth]->getText (params[cm::StereoWidth]->getValue(), 100), "150 %");
+    setParameter (instance, cm::Pan, 0.25f);
+    EXPECT_EQ (params[cm::Pan]->getText (params[cm::Pan]->getValue(), 100), "L50");
+}
+
+TEST_P (HostLoading, ProcessesNoiseLikeTheModelAtEveryRateAndBlockSize)
+{
+    std::mt19937 rng (42);
+    std::uniform_real_distribution<float> noise (-0.9f, 0.9f);
+
+    for (double rate : { 44100.0, 48000.0, 96000.0 })
+    {
+        for (int blockSize : { 64, 256, 1024 })
+        {
+            auto plugin = load (GetParam(), rate, blockSize);
+            ASSERT_NE (plugin.instance, nullptr);
+            auto& instance = *plugin.instance;
+
+            auto values = cm::defaults();
+            values[cm::StereoWidth] = 0.8f;
+            values[cm::Pan] = 0.4f;
+            values[cm::InputGain] = 0.6f;
+            values[cm::SafeBass] = 1.0f;
+            values[cm::PanCurve] = 0.2f;
+            values[cm::PanLaw] = 0.1f;
+            for (int i = 0; i < cm::NumParameters; ++i)
+                setParameter (instance, i, values[(size_t) i]);
+
+            instance.setRateAndBufferSizeDetails (rate, blockSize);
+            instance.prepareToPlay (rate, blockSize);
+            cm::Model model (rate);
+            juce::MidiBuffer midi;
+
+            for (int block = 0; block < 20; ++block)
+            {
+                juce::AudioBuffer<float> buffer (2, blockSize);
+                for (int ch = 0; ch < 2; ++ch)
+                    for (int i = 0; i < blockSize; ++i)
+                        buffer.setSample (ch, i, noise (rng));
+
+                juce::AudioBuffer<float> expected (buffer);
+                model.processBlock (expected.getWritePointer (0), expected.getWritePointer (1), blockSize, values);
+                instance.processBlock (buffer, midi);
+
+                for (int ch = 0; ch < 2; ++ch)
+                    for (int i = 0; i < blockSize; ++i)
+                    {
+                        const auto x = buffer.getSample (ch, i), e = expected.getSample (ch, i);
+                        ASSERT_TRUE (isClean (x)) << formatName (GetParam()) << " produced " << x;
+                        ASSERT_NEAR (x, e, 2.0e-5f * std::max (1.0f, std::abs (e)))
+                            << formatName (GetParam()) << " at " << rate << " Hz, block " << blockSize;
+                    }
+            }
+
+            instance.releaseResources();
+        }
+    }
+}
+
+TEST_P (HostLoading, FollowsAutomationBetween32SampleSubBlocks)
+{
+    auto plugin = load (GetParam(), 48000.0, 512);
+    ASSERT_NE (plugin.instance, nullptr);
+    auto& instance = *plugin.instance;
+    instance.prepareToPlay (48000.0, 512);
+
+    cm::Model model (48000.0);
+    auto values = cm::defaults();
+    std::mt19937 rng (7);
+    std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+    juce::MidiBuffer midi;
+
+    for (int sub = 0; sub < 64; ++sub)
+    {
+        values[cm::Pan] = unit (rng);
+        values[cm::StereoWidth] = unit (rng);
+        values[cm::OutputGain] = unit (rng);
+        setParameter (instance, cm::Pan, values[cm::Pan]);
+        setParameter (instance, cm::StereoWidth, values[cm::StereoWidth]);
+        setParameter (instance, cm::OutputGain, values[cm::OutputGain]);
+
+        juce::AudioBuffer<float> buffer (2, 32);
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < 32; ++i)
+                buffer.setSample (ch, i, unit (rng) - 0.5f);
+
+        juce::AudioBuffer<float> expected (buffer);
+        model.processBlock (expected.getWritePointer (0), expected.getWritePointer (1), 32, values);
+        instance.processBlock (buffer, midi);
+
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < 32; ++i)
+                ASSERT_NEAR (buffer.getSample (ch, i), expected.getSample (ch, i),
+                             2.0e-5f * std::max (1.0f, std::abs (expected.getSample (ch, i))))
+                    << formatName (GetParam()) << " sub-block " << sub;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (Formats, HostLoading, ::testing::Values (Format::vst3, Format::lv2, Format::vst),
+                          [] (const auto& info) { return std::string (formatName (info.param)); });

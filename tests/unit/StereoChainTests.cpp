@@ -1,0 +1,357 @@
+#include "ChainModel.h"
+
+#include "processor/WydenzaAudioProcessor.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace
+{
+    using chain_model::Values;
+    namespace cm = chain_model;
+
+    struct Harness
+    {
+        explicit Harness (double rate, int maxBlock = 1024) : sampleRate (rate)
+        {
+            processor.setRateAndBufferSizeDetails (rate, maxBlock);
+            processor.prepareToPlay (rate, maxBlock);
+        }
+
+        void set (const Values& v)
+        {
+            for (int i = 0; i < cm::NumParameters; ++i)
+                processor.setParameter (i, v[(size_t) i]);
+        }
+
+        /** Runs left/right through the processor in place, as one block. */
+        void run (std::vector<float>& left, std::vector<float>& right)
+        {
+            float* channels[] = { left.data(), right.data() };
+            juce::AudioBuffer<float> buffer (channels, 2, (int) left.size());
+            juce::MidiBuffer midi;
+            processor.processBlock (buffer, midi);
+        }
+
+        double sampleRate;
+        WydenzaAudioProcessor processor;
+    };
+
+    std::vector<float> noise (std::mt19937& rng, int n, float amplitude)
+    {
+        std::uniform_real_distribution<float> d (-amplitude, amplitude);
+        std::vector<float> v ((size_t) n);
+        for (auto& x : v)
+            x = d (rng);
+        return v;
+    }
+
+    /** Exact choice values most of the time, values in between and outside 0..1 now and then. */
+    Values randomValues (std::mt19937& rng)
+    {
+        std::uniform_real_distribution<float> unit (0.0f, 1.0f), wide (-0.3f, 1.3f);
+        auto pick = [&] (std::initializer_list<float> exact)
+        {
+            const auto roll = unit (rng);
+            if (roll < 0.8f)
+                return *(exact.begin() + (int) (unit (rng) * (float) exact.size() * 0.9999f));
+            return roll < 0.9f ? unit (rng) : wide (rng);
+        };
+        auto cont = [&] { return unit (rng) < 0.9f ? unit (rng) : wide (rng); };
+        auto sw = [&] { return unit (rng) < 0.3f ? 1.0f : (unit (rng) < 0.9f ? 0.0f : unit (rng)); };
+
+        Values v = cm::defaults();
+        v[cm::Bypass] = unit (rng) < 0.1f ? 1.0f : 0.0f;
+        v[cm::StereoWidth] = pick ({ 0.0f, 0.5f, 1.0f, 0.25f, 0.75f });
+        v[cm::Pan] = pick ({ 0.5f, 0.0f, 1.0f, 0.3f, 0.8f });
+        v[cm::InputGain] = cont();
+        v[cm::OutputGain] = cont();
+        v[cm::SwapLR] = sw();
+        v[cm::PhaseFlip] = sw();
+        v[cm::Mono] = sw();
+        v[cm::MuteAll] = unit (rng) < 0.1f ? 1.0f : 0.0f;
+        v[cm::MuteMid] = unit (rng) < 0.15f ? 1.0f : 0.0f;
+        v[cm::MuteSide] = unit (rng) < 0.15f ? 1.0f : 0.0f;
+        v[cm::PanCurve] = pick ({ 0.0f, 0.1f, 0.2f });
+        v[cm::PanLaw] = pick ({ 0.0f, 0.1f, 0.2f });
+        v[cm::MsMode] = pick ({ 0.0f, 0.1f });
+        v[cm::PanMode] = pick ({ 0.0f, 0.1f });
+        v[cm::SafeBassFreq] = pick ({ 0.0f, 0.286f, 1.0f, 0.05f });
+        v[cm::SafeBass] = unit (rng) < 0.5f ? 1.0f : 0.0f;
+        return v;
+    }
+
+    /** Folding the stages into one map rounds differently from going step by step; a high-pass with poles
+        close to the unit circle amplifies those last-bit differences, so filtered blocks get a wider margin.
+    */
+    void expectClose (const std::vector<float>& actual, const std::vector<float>& expected, const char* what, int set,
+                      bool filtered = false)
+    {
+        for (size_t i = 0; i < actual.size(); ++i)
+        {
+            const auto tolerance = (filtered ? 1.0e-3f : 2.0e-5f) * std::max (1.0f, std::abs (expected[i]));
+            ASSERT_NEAR (actual[i], expected[i], tolerance) << what << " sample " << i << " of set " << set;
+        }
+    }
+}
+
+TEST (StereoChain, MatchesStepByStepModelOverRandomParameterSets)
+{
+    std::mt19937 rng (20261207);
+    const double rates[] = { 44100.0, 48000.0, 88200.0, 96000.0, 192000.0 };
+
+    for (int set = 0; set < 3000; ++set)
+    {
+        const auto rate = rates[set % 5];
+        Harness h (rate);
+        cm::Model model (rate);
+        bool filteredBefore = false;
+        std::string history;
+
+        for (int block = 0; block < 3; ++block)
+        {
+            const auto v = randomValues (rng);
+            const auto n = 1 + (int) (rng() % 300);
+            auto left = noise (rng, n, 0.8f), right = noise (rng, n, 0.8f);
+            auto modelLeft = left, modelRight = right;
+
+            if (block > 0)
+                model.setCrossover (v[cm::SafeBassFreq]);
+
+            h.set (v);
+            h.run (left, right);
+            const auto modelPeaks = model.processBlock (modelLeft.data(), modelRight.data(), n, v);
+
+            for (auto x : v)
+                history += std::to_string (x) + " ";
+            history += "| n=" + std::to_string (n) + "\n";
+            SCOPED_TRACE (::testing::Message() << "rate " << rate << ", values per block:\n" << history);
+            const bool filtered = v[cm::SafeBass] > 0.5f || filteredBefore;
+            filteredBefore = filtered;
+            expectClose (left, modelLeft, "left", set, filtered);
+            expectClose (right, modelRight, "right", set, filtered);
+
+            const auto tol = [filtered] (float x) { return (filtered ? 1.0e-3f : 2.0e-5f) * std::max (1.0f, x); };
+            EXPECT_NEAR (h.processor.takeInputPeakLeft(), modelPeaks.inL, tol (modelPeaks.inL));
+            EXPECT_NEAR (h.processor.takeInputPeakRight(), modelPeaks.inR, tol (modelPeaks.inR));
+            EXPECT_NEAR (h.processor.takeOutputPeakLeft(), modelPeaks.outL, tol (modelPeaks.outL));
+            EXPECT_NEAR (h.processor.takeOutputPeakRight(), modelPeaks.outR, tol (modelPeaks.outR));
+
+            if (HasFailure())
+                return;
+        }
+    }
+}
+
+TEST (StereoChain, WidthAndPanChangesDuringABlockAreHeardAtTheNextSample)
+{
+    auto settings = StereoChainSettings {};
+    StereoChain chain;
+    std::atomic<float> width { 0.5f }, pan { 0.5f };
+
+    std::vector<float> left { 1.0f, 1.0f }, right { 0.0f, 0.0f };
+    chain.process (left.data(), right.data(), 1, settings, width, pan);
+    width = 0.0f; // mono from here on
+    chain.process (left.data() + 1, right.data() + 1, 1, settings, width, pan);
+
+    EXPECT_FLOAT_EQ (left[0], 1.0f);
+    EXPECT_FLOAT_EQ (right[0], 0.0f);
+    EXPECT_FLOAT_EQ (left[1], 0.5f);
+    EXPECT_FLOAT_EQ (right[1], 0.5f);
+}
+
+namespace
+{
+    /** One frame (l, r) through a fresh processor at 48 kHz with the given parameter changes. */
+    std::pair<float, float> frame (float l, float r, std::initializer_list<std::pair<int, float>> changes)
+    {
+        Harness h (48000.0);
+        for (auto [index, value] : changes)
+            h.processor.setParameter (index, value);
+        std::vector<float> left { l }, right { r };
+        h.run (left, right);
+        return { left[0], right[0] };
+    }
+}
+
+TEST (StereoChain, DocumentedSettingsGiveTheirDocumentedResults)
+{
+    const float l = 0.6f, r = -0.2f, mid = (l + r) * 0.5f;
+
+    auto [dl, dr] = frame (l, r, {});
+    EXPECT_NEAR (dl, l, 1e-6f);
+    EXPECT_NEAR (dr, r, 1e-6f);
+
+    auto [ml, mr] = frame (l, r, { { cm::StereoWidth, 0.0f } });
+    EXPECT_NEAR (ml, mid, 1e-6f);
+    EXPECT_NEAR (mr, mid, 1e-6f);
+
+    auto [bl, br] = frame (l, r, { { cm::StereoWidth, 0.0f }, { cm::MsMode, 0.1f } });
+    EXPECT_NEAR (bl, 1.5f * mid, 1e-6f);
+    EXPECT_NEAR (br, 1.5f * mid, 1e-6f);
+
+    // W = 2 in bind-levels mode: mid halved, side doubled.
+    auto [wl, wr] = frame (l, r, { { cm::StereoWidth, 1.0f }, { cm::MsMode, 0.1f } });
+    const float side = (r - l) * 0.5f;
+    EXPECT_NEAR (wl, 0.5f * mid - 2.0f * side, 1e-6f);
+    EXPECT_NEAR (wr, 0.5f * mid + 2.0f * side, 1e-6f);
+
+    // Hard left with the linear curve: right silent, left scaled by the pan law.
+    const float lawFactor[] = { 1.0f, 1.5f, 2.0f };
+    const float lawValue[] = { 0.0f, 0.1f, 0.2f };
+    for (int i = 0; i < 3; ++i)
+    {
+        auto [pl, pr] = frame (l, r, { { cm::Pan, 0.0f }, { cm::PanCurve, 0.0f }, { cm::PanLaw, lawValue[i] } });
+        EXPECT_NEAR (pr, 0.0f, 1e-6f);
+        EXPECT_NEAR (pl, l * lawFactor[i], 1e-6f);
+
+        // Dual pan removes the side before panning: the left output is the mid.
+        auto [ql, qr] = frame (l, r, { { cm::Pan, 0.0f }, { cm::PanCurve, 0.0f }, { cm::PanLaw, lawValue[i] }, { cm::PanMode, 0.0f } });
+        EXPECT_NEAR (qr, 0.0f, 1e-6f);
+        EXPECT_NEAR (ql, mid * lawFactor[i], 1e-6f);
+    }
+
+    // Just off centre with sin/cos: the attenuated channel drops to sin(pi/4) at once.
+    auto [sl, sr] = frame (l, r, { { cm::Pan, 0.5001f }, { cm::PanCurve, 0.2f } });
+    EXPECT_NEAR (sl, l * std::sin (0.9998f * 3.14159265f / 4.0f), 1e-5f);
+    EXPECT_NEAR (sr, r, 1e-6f);
+
+    auto [fl, fr] = frame (l, r, { { cm::PhaseFlip, 1.0f } });
+    EXPECT_NEAR (fl, -l, 1e-6f);
+    EXPECT_NEAR (fr, -r, 1e-6f);
+
+    auto [yl, yr] = frame (l, r, { { cm::Bypass, 1.0f }, { cm::InputGain, 1.0f } });
+    EXPECT_EQ (yl, l);
+    EXPECT_EQ (yr, r);
+
+    auto [xl, xr] = frame (l, r, { { cm::MuteAll, 1.0f } });
+    EXPECT_EQ (xl, 0.0f);
+    EXPECT_EQ (xr, 0.0f);
+}
+
+TEST (StereoChain, MuteSideGivesTheMidAndLeavesTheFilterUnfed)
+{
+    Harness h (48000.0);
+    h.processor.setParameter (cm::SafeBass, 1.0f);
+    h.processor.setParameter (cm::MuteSide, 1.0f);
+
+    std::mt19937 rng (3);
+    auto left = noise (rng, 512, 0.5f), right = noise (rng, 512, 0.5f);
+    const auto inL = left, inR = right;
+    h.run (left, right);
+
+    for (size_t i = 0; i < left.size(); ++i)
+    {
+        ASSERT_NEAR (left[i], (inL[i] + inR[i]) * 0.5f, 1e-6f);
+        ASSERT_NEAR (right[i], left[i], 1e-6f);
+    }
+
+    // Had the filter been fed during the muted block, its state would now differ from a fresh one's.
+    h.processor.setParameter (cm::MuteSide, 0.0f);
+    cm::Model model (48000.0);
+    auto l2 = noise (rng, 64, 0.5f), r2 = noise (rng, 64, 0.5f);
+    auto ml = l2, mr = r2;
+    h.run (l2, r2);
+    auto v = cm::defaults();
+    v[cm::SafeBass] = 1.0f;
+    model.processBlock (ml.data(), mr.data(), 64, v);
+    expectClose (l2, ml, "left after unmute", 0);
+}
+
+TEST (StereoChain, SafeBassIsOffAtZeroFrequencyAndMinus3dBAtItsCrossover)
+{
+    {
+        auto [l, r] = frame (0.5f, -0.5f, { { cm::SafeBass, 1.0f }, { cm::SafeBassFreq, 0.0f } });
+        EXPECT_NEAR (l, 0.5f, 1e-6f);
+        EXPECT_NEAR (r, -0.5f, 1e-6f);
+    }
+
+    for (double rate : { 44100.0, 96000.0 })
+    {
+        Harness h (rate);
+        h.processor.setParameter (cm::SafeBass, 1.0f);
+        const float normalised = (150.0f - 10.0f) / 490.0f;
+        h.processor.setParameter (cm::SafeBassFreq, normalised);
+        const double hz = 10.0 + 490.0 * (double) normalised;
+
+        // A pure side signal at the crossover: after settling, its level is -3.01 dB.
+        const int n = (int) rate;
+        std::vector<float> left ((size_t) n), right ((size_t) n);
+        for (int i = 0; i < n; ++i)
+        {
+            const auto s = (float) (0.5 * std::sin (2.0 * juce::MathConstants<double>::pi * hz * i / rate));
+            left[(size_t) i] = -s;
+            right[(size_t) i] = s;
+        }
+        h.run (left, right);
+
+        double sumIn = 0, sumOut = 0;
+        for (int i = n / 2; i < n; ++i)
+        {
+            const double s = 0.5 * std::sin (2.0 * juce::MathConstants<double>::pi * hz * i / rate);
+            sumIn += s * s;
+            sumOut += (double) right[(size_t) i] * right[(size_t) i];
+        }
+        EXPECT_NEAR (10.0 * std::log10 (sumOut / sumIn), -3.0103, 0.02) << rate;
+    }
+}
+
+TEST (StereoChain, CrossoverFollowsAChangeOfSampleRate)
+{
+    // Coefficients made at 44.1 kHz must not be kept at 96 kHz, or the crossover moves.
+    Harness h (44100.0);
+    h.processor.setParameter (cm::SafeBass, 1.0f);
+    h.processor.setParameter (cm::SafeBassFreq, 0.286f);
+    std::vector<float> l (64, 0.0f), r (64, 0.0f);
+    h.run (l, r);
+
+    h.processor.setRateAndBufferSizeDetails (96000.0, 1024);
+    std::mt19937 rng (5);
+    auto left = noise (rng, 256, 0.5f), right = noise (rng, 256, 0.5f);
+    auto ml = left, mr = right;
+    h.run (left, right);
+
+    cm::Model model (96000.0);
+    auto v = cm::defaults();
+    v[cm::SafeBass] = 1.0f;
+    model.processBlock (ml.data(), mr.data(), 256, v);
+    expectClose (left, ml, "left at the new rate", 0);
+    EXPECT_EQ (h.processor.getSampleRateText(), "96000 Hz");
+}
+
+TEST (StereoChain, RecoversWithinOneBlockAfterNonFiniteInput)
+{
+    Harness h (48000.0);
+    h.processor.setParameter (cm::SafeBass, 1.0f);
+
+    for (float bad : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity() })
+    {
+        std::vector<float> left (128, 0.1f), right (128, -0.1f);
+        left[10] = bad;
+        h.run (left, right);
+
+        std::mt19937 rng (9);
+        auto l2 = noise (rng, 128, 0.5f), r2 = noise (rng, 128, 0.5f);
+        h.run (l2, r2);
+
+        bool sideSurvives = false;
+        for (size_t i = 0; i < l2.size(); ++i)
+        {
+            ASSERT_TRUE (std::isfinite (l2[i]) && std::isfinite (r2[i]));
+            sideSurvives = sideSurvives || std::abs (r2[i] - l2[i]) > 1e-3f;
+        }
+        EXPECT_TRUE (sideSurvives) << "the side signal stayed silent after " << bad;
+    }
+}
+
+TEST (StereoChain, PanOutsideTheRangeNeverGivesNaN)
+{
+    for (float pan : { -0.5f, 1.5f, -3.0f, 4.0f })
+        for (float curve : { 0.0f, 0.1f, 0.2f })
+        {
+            auto [l, r] = frame (0.3f, 0.4f, { { cm::Pan, pan }, { cm::PanCurve, curve } });
+            EXPECT_TRUE (std::isfinite (l) && std::isfinite (r)) << pan << " " << curve;
+        }
+}
