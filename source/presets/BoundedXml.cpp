@@ -108,14 +108,20 @@ bool BoundedXml::hasSafeStructure (const char* text, size_t numBytes) noexcept
                 }
             }
 
+            if (i >= numBytes)
+                return false; // cut off inside a tag
+
             ++i;
 
             if (lastSignificant != '/' && ++depth > maxNestingDepth)
                 return false;
         }
+
+        if (i > numBytes || depth < 0)
+            return false;
     }
 
-    return true;
+    return depth == 0;
 }
 
 std::unique_ptr<juce::XmlElement> BoundedXml::parse (const char* text, size_t numBytes)

@@ -20,7 +20,9 @@ public:
     /** True when the bytes are well-formed UTF-8 (no zero byte may occur inside the range). */
     static bool isValidUtf8 (const char* data, size_t numBytes) noexcept;
 
-    /** True when the text declares no DTD and its elements nest at most maxNestingDepth levels. */
+    /** True when the text declares no DTD, every tag, comment and section is complete, every element is
+        closed, and elements nest at most maxNestingDepth levels.
+    */
     static bool hasSafeStructure (const char* text, size_t numBytes) noexcept;
 
     /** Parses UTF-8 bytes (which end at numBytes or at the first zero byte) as one XML document;

@@ -1,0 +1,4 @@
+list(APPEND WYDENZA_UNIT_TEST_SOURCES
+    PresetTestHelpers.h
+    StateTests.cpp
+    PresetFileTests.cpp)
