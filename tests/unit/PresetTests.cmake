@@ -1,4 +1,6 @@
 list(APPEND WYDENZA_UNIT_TEST_SOURCES
     PresetTestHelpers.h
     StateTests.cpp
-    PresetFileTests.cpp)
+    PresetFileTests.cpp
+    PresetLibraryTests.cpp
+    UndoTests.cpp)
