@@ -20,19 +20,6 @@ PluginParameter* ParameterSet::getByName (const juce::String& name) const noexce
     return getByIndex (indexOf (name));
 }
 
-PluginParameter* ParameterSet::getByIndex (int index) const noexcept
-{
-    return juce::isPositiveAndBelow (index, size()) ? parameters[(size_t) index].get() : nullptr;
-}
-
-float ParameterSet::getValue (int index) const noexcept
-{
-    if (auto* p = getByIndex (index))
-        return p->getValue();
-
-    return 0.0f;
-}
-
 float ParameterSet::getValueByName (const juce::String& name) const noexcept
 {
     return getValue (indexOf (name));

@@ -21,10 +21,19 @@ public:
     /** Index of the first parameter with exactly this name, or -1. */
     int indexOf (const juce::String& name) const noexcept;
     PluginParameter* getByName (const juce::String& name) const noexcept;
-    PluginParameter* getByIndex (int index) const noexcept;
+    PluginParameter* getByIndex (int index) const noexcept
+    {
+        return juce::isPositiveAndBelow (index, size()) ? parameters[(size_t) index].get() : nullptr;
+    }
 
     /** 0.0 for an index outside the list. */
-    float getValue (int index) const noexcept;
+    float getValue (int index) const noexcept
+    {
+        if (auto* p = getByIndex (index))
+            return p->getValue();
+
+        return 0.0f;
+    }
     /** 0.0 for a name that is not in the list. */
     float getValueByName (const juce::String& name) const noexcept;
     /** Stores the value unchanged; writes outside the list do nothing. */

@@ -3,16 +3,46 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+ #include <emmintrin.h>
+ #define WYDENZA_SSE 1
+#else
+ #define WYDENZA_SSE 0
+#endif
+
 namespace
 {
-    /** out = (ll * l + lr * r, rl * l + rr * r) */
-    struct Matrix2
+    /** The larger of a peak and a sample's magnitude; a NaN sample leaves the peak as it was. Written as
+        a select so that it maps onto a vector max instruction.
+    */
+    /** True when all four of a and b equal their current values (a NaN never does). */
+    inline bool allEqual (const float* a, float currentA, const float* b, float currentB) noexcept
     {
-        float ll = 1.0f, lr = 0.0f, rl = 0.0f, rr = 1.0f;
-    };
+       #if WYDENZA_SSE
+        // Built from the four scalars rather than loaded: a wide load straight after narrow stores stalls.
+        const auto differs = _mm_or_ps (_mm_cmpneq_ps (_mm_setr_ps (a[0], a[1], a[2], a[3]), _mm_set1_ps (currentA)),
+                                        _mm_cmpneq_ps (_mm_setr_ps (b[0], b[1], b[2], b[3]), _mm_set1_ps (currentB)));
+        return _mm_movemask_ps (differs) == 0;
+       #else
+        return (a[0] == currentA) & (a[1] == currentA) & (a[2] == currentA) & (a[3] == currentA)
+             & (b[0] == currentB) & (b[1] == currentB) & (b[2] == currentB) & (b[3] == currentB);
+       #endif
+    }
 
-    /** Gain, swap, polarity and mono, as one linear map from the input pair. */
-    Matrix2 makeInputStage (const StereoChainSettings& s) noexcept
+    inline float maxMagnitude (float peak, float sample) noexcept
+    {
+        const auto magnitude = std::abs (sample);
+        return magnitude > peak ? magnitude : peak;
+    }
+
+    inline float raise (float peak, float sample) noexcept
+    {
+        return std::max (peak, std::abs (sample));
+    }
+}
+
+/** Gain, swap, polarity and mono, as one linear map from the input pair. */
+StereoChain::Matrix2 StereoChain::makeInputStage (const StereoChainSettings& s) noexcept
     {
         Matrix2 m;
 
@@ -41,10 +71,10 @@ namespace
         return m;
     }
 
-    /** Width, mid compensation, pan curve, pan law and the mid/side mutes: from the input stage's
-        pair to the panned signal's mid (row l) and side (row r).
-    */
-    Matrix2 makeMidSideStage (const StereoChainSettings& s, float widthValue, float panValue) noexcept
+/** Width, mid compensation, pan curve, pan law and the mid/side mutes: from the input stage's pair to the
+    panned signal's mid (row l) and side (row r).
+*/
+StereoChain::Matrix2 StereoChain::makeMidSideStage (const StereoChainSettings& s, float widthValue, float panValue) noexcept
     {
         if (s.muteAll)
             return { 0.0f, 0.0f, 0.0f, 0.0f };
@@ -104,11 +134,181 @@ namespace
         return m;
     }
 
-    inline float raise (float peak, float sample) noexcept
+
+/** The per-frame arithmetic of a run with fixed stage maps, four frames at a time where SSE is there.
+    Vector and scalar paths do the same operations in the same order, so they give the same bits.
+*/
+class StereoChain::FrameKernel
+{
+public:
+    FrameKernel (const Matrix2& inputStage, const Matrix2& midSideStage, float outputGain, const StereoPeaks& peaks) noexcept
+        : in (inputStage), ms (midSideStage), outGain (outputGain),
+          inL (peaks.inputLeft), inR (peaks.inputRight), outL (peaks.outputLeft), outR (peaks.outputRight)
     {
-        return std::max (peak, std::abs (sample));
     }
-}
+
+    /** Input stage, mid/side stage and output, in place. */
+    void processFused (float* l, float* r, int n) noexcept
+    {
+        int i = 0;
+       #if WYDENZA_SSE
+        Vector v (*this);
+        for (; i + 4 <= n; i += 4)
+            v.processFused (l + i, r + i);
+        v.store (*this);
+       #endif
+        for (; i < n; ++i)
+        {
+            float l1, r1;
+            inputStage (l[i], r[i], l1, r1);
+            output (ms.ll * l1 + ms.lr * r1, ms.rl * l1 + ms.rr * r1, l[i], r[i]);
+        }
+    }
+
+    /** Input stage and mid/side stage into separate buffers. */
+    void splitMidSide (const float* l, const float* r, float* mid, float* side, int n) noexcept
+    {
+        int i = 0;
+       #if WYDENZA_SSE
+        Vector v (*this);
+        for (; i + 4 <= n; i += 4)
+        {
+            __m128 l1, r1;
+            v.inputStage (_mm_loadu_ps (l + i), _mm_loadu_ps (r + i), l1, r1);
+            _mm_storeu_ps (mid + i, _mm_add_ps (_mm_mul_ps (v.msLL, l1), _mm_mul_ps (v.msLR, r1)));
+            _mm_storeu_ps (side + i, _mm_add_ps (_mm_mul_ps (v.msRL, l1), _mm_mul_ps (v.msRR, r1)));
+        }
+        v.store (*this);
+       #endif
+        for (; i < n; ++i)
+        {
+            float l1, r1;
+            inputStage (l[i], r[i], l1, r1);
+            mid[i] = ms.ll * l1 + ms.lr * r1;
+            side[i] = ms.rl * l1 + ms.rr * r1;
+        }
+    }
+
+    /** Mid and side back to left and right, with the output gain. */
+    void joinMidSide (const float* mid, const float* side, float* l, float* r, int n) noexcept
+    {
+        int i = 0;
+       #if WYDENZA_SSE
+        Vector v (*this);
+        for (; i + 4 <= n; i += 4)
+        {
+            __m128 outLeft, outRight;
+            v.output (_mm_loadu_ps (mid + i), _mm_loadu_ps (side + i), outLeft, outRight);
+            _mm_storeu_ps (l + i, outLeft);
+            _mm_storeu_ps (r + i, outRight);
+        }
+        v.store (*this);
+       #endif
+        for (; i < n; ++i)
+            output (mid[i], side[i], l[i], r[i]);
+    }
+
+    StereoPeaks getPeaks() const noexcept { return { inL, inR, outL, outR }; }
+
+    void setMidSideStage (const Matrix2& m) noexcept { ms = m; }
+
+    /** One frame, in place. */
+    void processFrame (float& l, float& r) noexcept
+    {
+        float l1, r1;
+        inputStage (l, r, l1, r1);
+        output (ms.ll * l1 + ms.lr * r1, ms.rl * l1 + ms.rr * r1, l, r);
+    }
+
+    void inputStage (float l, float r, float& l1, float& r1) noexcept
+    {
+        l1 = in.ll * l + in.lr * r;
+        r1 = in.rl * l + in.rr * r;
+        inL = maxMagnitude (inL, l1);
+        inR = maxMagnitude (inR, r1);
+    }
+
+    void output (float mid, float side, float& outLeft, float& outRight) noexcept
+    {
+        outLeft = (mid - side) * outGain;
+        outRight = (mid + side) * outGain;
+        outL = maxMagnitude (outL, outLeft);
+        outR = maxMagnitude (outR, outRight);
+    }
+
+   #if WYDENZA_SSE
+    /** The same arithmetic on four frames; peaks are kept per lane and folded back at the end. */
+    struct Vector
+    {
+        explicit Vector (const FrameKernel& k) noexcept
+            : inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)),
+              msLL (_mm_set1_ps (k.ms.ll)), msLR (_mm_set1_ps (k.ms.lr)), msRL (_mm_set1_ps (k.ms.rl)), msRR (_mm_set1_ps (k.ms.rr)),
+              gain (_mm_set1_ps (k.outGain)),
+              peakInL (_mm_set1_ps (k.inL)), peakInR (_mm_set1_ps (k.inR)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
+        {
+        }
+
+        // maxps returns its second operand when either is NaN, so a NaN frame leaves the peak alone.
+        static __m128 raise (__m128 peak, __m128 x) noexcept
+        {
+            const auto magnitude = _mm_and_ps (x, _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff)));
+            return _mm_max_ps (magnitude, peak);
+        }
+
+        static float fold (__m128 v) noexcept
+        {
+            alignas (16) float lanes[4];
+            _mm_store_ps (lanes, v);
+            return std::max (std::max (lanes[0], lanes[1]), std::max (lanes[2], lanes[3]));
+        }
+
+        void inputStage (__m128 l, __m128 r, __m128& l1, __m128& r1) noexcept
+        {
+            l1 = _mm_add_ps (_mm_mul_ps (inLL, l), _mm_mul_ps (inLR, r));
+            r1 = _mm_add_ps (_mm_mul_ps (inRL, l), _mm_mul_ps (inRR, r));
+            peakInL = raise (peakInL, l1);
+            peakInR = raise (peakInR, r1);
+        }
+
+        void output (__m128 mid, __m128 side, __m128& outLeft, __m128& outRight) noexcept
+        {
+            outLeft = _mm_mul_ps (_mm_sub_ps (mid, side), gain);
+            outRight = _mm_mul_ps (_mm_add_ps (mid, side), gain);
+            peakOutL = raise (peakOutL, outLeft);
+            peakOutR = raise (peakOutR, outRight);
+        }
+
+        /** Four frames in place. */
+        void processFused (float* lp, float* rp) noexcept
+        {
+            __m128 l1, r1;
+            inputStage (_mm_loadu_ps (lp), _mm_loadu_ps (rp), l1, r1);
+            const auto mid = _mm_add_ps (_mm_mul_ps (msLL, l1), _mm_mul_ps (msLR, r1));
+            const auto side = _mm_add_ps (_mm_mul_ps (msRL, l1), _mm_mul_ps (msRR, r1));
+            __m128 outLeft, outRight;
+            output (mid, side, outLeft, outRight);
+            _mm_storeu_ps (lp, outLeft);
+            _mm_storeu_ps (rp, outRight);
+        }
+
+        void store (FrameKernel& k) const noexcept
+        {
+            k.inL = fold (peakInL);
+            k.inR = fold (peakInR);
+            k.outL = fold (peakOutL);
+            k.outR = fold (peakOutR);
+        }
+
+        __m128 inLL, inLR, inRL, inRR, msLL, msLR, msRL, msRR, gain;
+        __m128 peakInL, peakInR, peakOutL, peakOutR;
+    };
+   #endif
+
+    const Matrix2 in;
+    Matrix2 ms;
+    const float outGain;
+    float inL, inR, outL, outR;
+};
 
 void StereoChain::setSafeBassCoefficients (const juce::IIRCoefficients& coefficients) noexcept
 {
@@ -142,69 +342,161 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
     }
 
     const auto filterSide = settings.safeBass && ! settings.muteSide;
+    const auto inputStage = makeInputStage (settings);
+    auto currentWidth = width.load (std::memory_order_relaxed);
+    auto currentPan = pan.load (std::memory_order_relaxed);
+    auto midSideStage = makeMidSideStage (settings, currentWidth, currentPan);
 
-    if (filterSide)
+    if (settings.muteAll)
     {
-        processChannels<true> (left, right, numSamples, settings, width, pan, peaks);
-        safeBassFilter.resetIfNotFinite();
+        processRun (left, right, 0, numSamples, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
+    }
+    else if (! filterSide)
+    {
+        processFollowingControls (left, right, numSamples, inputStage, settings, width, pan, peaks);
     }
     else
     {
-        processChannels<false> (left, right, numSamples, settings, width, pan, peaks);
+        // Width and pan are read again for every sample; runs of frames that saw the same values are
+        // processed together, so the usual case of no change costs two loads a frame.
+        int runStart = 0;
+        float w[4], p[4];
+
+        for (int i = 0; i < numSamples; i += 4)
+        {
+            const auto count = std::min (4, numSamples - i);
+
+            // Four frames' reads, then one test for the usual case that none of them changed.
+            if (count == 4)
+            {
+                w[0] = width.load (std::memory_order_relaxed);
+                p[0] = pan.load (std::memory_order_relaxed);
+                w[1] = width.load (std::memory_order_relaxed);
+                p[1] = pan.load (std::memory_order_relaxed);
+                w[2] = width.load (std::memory_order_relaxed);
+                p[2] = pan.load (std::memory_order_relaxed);
+                w[3] = width.load (std::memory_order_relaxed);
+                p[3] = pan.load (std::memory_order_relaxed);
+            }
+            else
+            {
+                for (int k = 0; k < 4; ++k)
+                {
+                    w[k] = k < count ? width.load (std::memory_order_relaxed) : currentWidth;
+                    p[k] = k < count ? pan.load (std::memory_order_relaxed) : currentPan;
+                }
+            }
+
+            if (allEqual (w, currentWidth, p, currentPan))
+                continue;
+
+            for (int k = 0; k < count; ++k)
+            {
+                if (w[k] != currentWidth || p[k] != currentPan)
+                {
+                    processRun (left, right, runStart, i + k, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
+                    currentWidth = w[k];
+                    currentPan = p[k];
+                    midSideStage = makeMidSideStage (settings, w[k], p[k]);
+                    runStart = i + k;
+                }
+            }
+        }
+
+        processRun (left, right, runStart, numSamples, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
     }
+
+    if (filterSide)
+        safeBassFilter.resetIfNotFinite();
 
     return peaks;
 }
 
-template <bool withSafeBass>
-void StereoChain::processChannels (float* left, float* right, int numSamples, const StereoChainSettings& settings,
-                                   const std::atomic<float>& width, const std::atomic<float>& pan,
-                                   StereoPeaks& peaks) noexcept
+void StereoChain::processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage,
+                                           const StereoChainSettings& settings, const std::atomic<float>& width,
+                                           const std::atomic<float>& pan, StereoPeaks& peaks) noexcept
 {
-    const auto in = makeInputStage (settings);
-    const auto outGain = settings.outputGain;
-    const auto followsControls = ! settings.muteAll;
-
+    // One pass: each frame's width and pan are read just before it is processed.
     auto currentWidth = width.load (std::memory_order_relaxed);
     auto currentPan = pan.load (std::memory_order_relaxed);
-    auto ms = makeMidSideStage (settings, currentWidth, currentPan);
+    FrameKernel kernel (inputStage, makeMidSideStage (settings, currentWidth, currentPan), settings.outputGain, peaks);
 
-    auto inL = peaks.inputLeft, inR = peaks.inputRight, outL = peaks.outputLeft, outR = peaks.outputRight;
-
-    for (int i = 0; i < numSamples; ++i)
+    const auto processFrame = [&] (int i, float w, float p)
     {
-        if (followsControls)
+        if (w != currentWidth || p != currentPan)
         {
-            const auto w = width.load (std::memory_order_relaxed);
-            const auto p = pan.load (std::memory_order_relaxed);
-
-            if (w != currentWidth || p != currentPan)
-            {
-                currentWidth = w;
-                currentPan = p;
-                ms = makeMidSideStage (settings, w, p);
-            }
+            currentWidth = w;
+            currentPan = p;
+            kernel.setMidSideStage (makeMidSideStage (settings, w, p));
         }
 
-        const auto l = left[i], r = right[i];
-        const auto l1 = in.ll * l + in.lr * r;
-        const auto r1 = in.rl * l + in.rr * r;
-        inL = raise (inL, l1);
-        inR = raise (inR, r1);
+        kernel.processFrame (left[i], right[i]);
+    };
 
-        const auto mid = ms.ll * l1 + ms.lr * r1;
-        auto side = ms.rl * l1 + ms.rr * r1;
+    int i = 0;
+   #if WYDENZA_SSE
+    FrameKernel::Vector v (kernel);
 
-        if constexpr (withSafeBass)
-            side = safeBassFilter.processSample (side);
+    for (; i + 4 <= numSamples; i += 4)
+    {
+        float w[4], p[4];
+        w[0] = width.load (std::memory_order_relaxed);
+        p[0] = pan.load (std::memory_order_relaxed);
+        w[1] = width.load (std::memory_order_relaxed);
+        p[1] = pan.load (std::memory_order_relaxed);
+        w[2] = width.load (std::memory_order_relaxed);
+        p[2] = pan.load (std::memory_order_relaxed);
+        w[3] = width.load (std::memory_order_relaxed);
+        p[3] = pan.load (std::memory_order_relaxed);
 
-        const auto outLeft = (mid - side) * outGain;
-        const auto outRight = (mid + side) * outGain;
-        outL = raise (outL, outLeft);
-        outR = raise (outR, outRight);
-        left[i] = outLeft;
-        right[i] = outRight;
+        if (allEqual (w, currentWidth, p, currentPan))
+        {
+            v.processFused (left + i, right + i);
+            continue;
+        }
+
+        v.store (kernel);
+        for (int k = 0; k < 4; ++k)
+            processFrame (i + k, w[k], p[k]);
+        v = FrameKernel::Vector (kernel);
     }
 
-    peaks = { inL, inR, outL, outR };
+    v.store (kernel);
+   #endif
+
+    for (; i < numSamples; ++i)
+        processFrame (i, width.load (std::memory_order_relaxed), pan.load (std::memory_order_relaxed));
+
+    peaks = kernel.getPeaks();
+}
+
+void StereoChain::processRun (float* left, float* right, int start, int end, const Matrix2& in, const Matrix2& ms,
+                              float outGain, bool filterSide, StereoPeaks& peaks) noexcept
+{
+    FrameKernel kernel (in, ms, outGain, peaks);
+
+    if (! filterSide)
+    {
+        kernel.processFused (left + start, right + start, end - start);
+    }
+    else
+    {
+        // The filter's recurrence is serial: the stages around it run over a chunk at a time.
+        constexpr int chunk = 64;
+        alignas (16) float mid[chunk];
+        alignas (16) float side[chunk];
+
+        for (int chunkStart = start; chunkStart < end; chunkStart += chunk)
+        {
+            const auto n = std::min (chunk, end - chunkStart);
+            kernel.splitMidSide (left + chunkStart, right + chunkStart, mid, side, n);
+
+            for (int i = 0; i < n; ++i)
+                side[i] = safeBassFilter.processSample (side[i]);
+
+            kernel.joinMidSide (mid, side, left + chunkStart, right + chunkStart, n);
+        }
+    }
+
+    peaks = kernel.getPeaks();
 }

@@ -56,9 +56,25 @@ public:
                          float width, float pan) noexcept;
 
 private:
-    template <bool withSafeBass>
-    void processChannels (float* left, float* right, int numSamples, const StereoChainSettings& settings,
-                          const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept;
+    /** out = (ll * l + lr * r, rl * l + rr * r) */
+    struct Matrix2
+    {
+        float ll = 1.0f, lr = 0.0f, rl = 0.0f, rr = 1.0f;
+    };
+
+    /** Runs frames [start, end) with fixed stage maps; the safe-bass filter is fed when asked. */
+    void processRun (float* left, float* right, int start, int end, const Matrix2& inputStage, const Matrix2& midSideStage,
+                     float outputGain, bool filterSide, StereoPeaks& peaks) noexcept;
+
+    class FrameKernel;
+
+    /** Frames in place without the safe-bass filter, reading width and pan before every frame. */
+    void processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage,
+                                   const StereoChainSettings& settings, const std::atomic<float>& width,
+                                   const std::atomic<float>& pan, StereoPeaks& peaks) noexcept;
+
+    static Matrix2 makeInputStage (const StereoChainSettings& s) noexcept;
+    static Matrix2 makeMidSideStage (const StereoChainSettings& s, float widthValue, float panValue) noexcept;
 
     SafeBassFilter safeBassFilter;
 };

@@ -717,6 +717,16 @@ void WydenzaAudioProcessor::updateSafeBassFilter (double) noexcept
 }
 
 //==============================================================================
+void WydenzaAudioProcessor::refreshGainFactor (std::atomic<float>& factor, float& valueOfFactor, float v) noexcept
+{
+    // The power is only worth taking again when the parameter moved since the last block.
+    if (v != valueOfFactor)
+    {
+        valueOfFactor = v;
+        factor.store (gainForNormalisedDecibels (v), std::memory_order_relaxed);
+    }
+}
+
 float WydenzaAudioProcessor::gainForNormalisedDecibels (float v) noexcept
 {
     return std::pow (10.0f, (24.0f * v - 12.0f) / 20.0f);
@@ -781,8 +791,8 @@ void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
 
     applySafeBassCoefficientsIfNeeded (sampleRate);
 
-    inputGain.store (gainForNormalisedDecibels (parameters.getValue (index.inputGain)), std::memory_order_relaxed);
-    outputGain.store (gainForNormalisedDecibels (parameters.getValue (index.outputGain)), std::memory_order_relaxed);
+    refreshGainFactor (inputGain, blockInputGainValue, parameters.getValue (index.inputGain));
+    refreshGainFactor (outputGain, blockOutputGainValue, parameters.getValue (index.outputGain));
 
     StereoChainSettings blockSettings;
     readBlockSettings (blockSettings);

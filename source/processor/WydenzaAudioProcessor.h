@@ -209,6 +209,7 @@ private:
     void applySafeBassCoefficientsIfNeeded (double sampleRate) noexcept;
     static void raisePeak (std::atomic<float>& peak, float level) noexcept;
     static float gainForNormalisedDecibels (float v) noexcept;
+    static void refreshGainFactor (std::atomic<float>& factor, float& valueOfFactor, float v) noexcept;
 
     struct ParameterIndices
     {
@@ -236,6 +237,9 @@ private:
     std::atomic<float> inputPeakLeft { 0.0f }, inputPeakRight { 0.0f };
     std::atomic<float> outputPeakLeft { 0.0f }, outputPeakRight { 0.0f };
     std::atomic<float> inputGain { 1.0f }, outputGain { 1.0f };
+    // The parameter values the gain factors were last computed from at a block start (audio thread only).
+    float blockInputGainValue = std::numeric_limits<float>::quiet_NaN();
+    float blockOutputGainValue = std::numeric_limits<float>::quiet_NaN();
 
     StereoChain chain;
     juce::IIRCoefficients safeBassCoefficients;

@@ -143,6 +143,21 @@ namespace
         std::cout << "  " << name << " = " << parameter->getTextForValue (value) << "\n";
     }
 
+    constexpr const char* defaultPresetName = "GROUP Stereo 150% + SafeBass";
+
+    /** Loads a factory preset, or a user preset from the presets folder, by its exact name. */
+    void applyPreset (WydenzaAudioProcessor& processor, const juce::String& name)
+    {
+        const auto factoryIndex = processor.getFactoryPresetNames().indexOf (name);
+
+        if (factoryIndex >= 0)
+            processor.selectFactoryPreset (factoryIndex);
+        else if (! processor.getUserPresetNames().contains (name) || ! processor.loadUserPresetByName (name))
+            fail ("unknown preset '" + name + "' (wydenza-render --list-presets lists them)");
+
+        std::cout << "  preset " << name << "\n";
+    }
+
     /** A few seconds of a small stereo mix: a centred voice-like tone, two instruments apart and a bass. */
     juce::AudioBuffer<float> makeDemoMix (double sampleRate)
     {
@@ -281,7 +296,13 @@ int main (int argc, char** argv)
     WydenzaAudioProcessor processor;
 
     if (options.listPresets)
+    {
+        for (const auto& name : processor.getFactoryPresetNames())
+            std::cout << name << "\n";
+        for (const auto& name : processor.getUserPresetNames())
+            std::cout << name << "\n";
         return 0;
+    }
 
     juce::AudioFormatManager formats;
     formats.registerBasicFormats();
@@ -291,9 +312,7 @@ int main (int argc, char** argv)
         const auto sampleRate = 48000.0;
         auto audio = makeDemoMix (sampleRate);
         std::cout << "Rendering the built-in demo mix\n";
-        applySetting (processor, "StereoWidth=150");
-        applySetting (processor, "SafeBass=1");
-        applySetting (processor, "SafeBassFreq=250");
+        applyPreset (processor, options.presetName.isNotEmpty() ? options.presetName : juce::String (defaultPresetName));
         for (const auto& s : options.settings)
             applySetting (processor, s);
 
@@ -335,6 +354,9 @@ int main (int argc, char** argv)
 
     std::cout << "Rendering " << input.getFileName() << " (" << reader->getFormatName() << ", "
               << reader->sampleRate << " Hz, " << reader->bitsPerSample << " bit)\n";
+
+    if (options.presetName.isNotEmpty())
+        applyPreset (processor, options.presetName);
 
     for (const auto& s : options.settings)
         applySetting (processor, s);
