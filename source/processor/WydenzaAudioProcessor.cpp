@@ -226,6 +226,11 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     // The restored crossover takes effect at the next block.
     safeBassCoefficientsStale.store (true, std::memory_order_release);
 
+    // Format adapters that keep their own copy of the values (an LV2 host learns them only this way)
+    // must hear of the restored ones.
+    for (auto i = 0; i < parameters.size(); ++i)
+        sendParamChangeMessageToListeners (i, parameters.getValue (i));
+
     presetState = createPresetTree();
 
     if (storedStepFactory != -1)

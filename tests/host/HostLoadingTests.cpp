@@ -120,6 +120,15 @@ namespace
         p->endChangeGesture();
     }
 
+    void runSilentBlock (juce::AudioPluginInstance& instance)
+    {
+        instance.prepareToPlay (48000.0, 256);
+        juce::AudioBuffer<float> silence (2, 256);
+        silence.clear();
+        juce::MidiBuffer none;
+        instance.processBlock (silence, none);
+    }
+
     bool isClean (float x)
     {
         return std::isfinite (x) && (x == 0.0f || std::abs (x) >= std::numeric_limits<float>::min());
@@ -282,6 +291,56 @@ TEST_P (HostLoading, FollowsAutomationBetween32SampleSubBlocks)
                              2.0e-5f * std::max (1.0f, std::abs (expected.getSample (ch, i))))
                     << formatName (GetParam()) << " sub-block " << sub;
     }
+}
+
+TEST_P (HostLoading, SavesAndRestoresItsStateThroughTheFormat)
+{
+    auto first = load (GetParam(), 48000.0, 256);
+    ASSERT_NE (first.instance, nullptr);
+
+    const std::pair<int, float> changes[] = { { cm::StereoWidth, 0.8f }, { cm::Pan, 0.3f }, { cm::InputGain, 0.65f },
+                                              { cm::SwapLR, 1.0f }, { cm::PanCurve, 0.2f }, { cm::SafeBassFreq, 0.4f },
+                                              { cm::SafeBass, 1.0f }, { cm::MsMode, 0.1f } };
+    for (auto [index, value] : changes)
+        setParameter (*first.instance, index, value);
+
+    // An LV2 host hands parameter changes to the plug-in with the next block.
+    runSilentBlock (*first.instance);
+
+    juce::MemoryBlock saved;
+    first.instance->getStateInformation (saved);
+    ASSERT_GT (saved.getSize(), 0u);
+
+    auto second = load (GetParam(), 48000.0, 256);
+    ASSERT_NE (second.instance, nullptr);
+    second.instance->setStateInformation (saved.getData(), (int) saved.getSize());
+
+    // An LV2 plug-in reports restored values to its host through its output port, during a block.
+    runSilentBlock (*second.instance);
+
+    const auto restored = ownParameters (*second.instance);
+    for (auto [index, value] : changes)
+        EXPECT_NEAR (restored[index]->getValue(), value, 1e-6f) << formatName (GetParam()) << " parameter " << index;
+    EXPECT_NEAR (restored[cm::OutputGain]->getValue(), 0.5f, 1e-6f);
+
+    juce::MemoryBlock savedAgain;
+    second.instance->getStateInformation (savedAgain);
+    EXPECT_TRUE (saved == savedAgain) << formatName (GetParam()) << ": save, restore and save again must give the same bytes";
+
+    // Both instances now sound the same.
+    juce::AudioBuffer<float> a (2, 256), b (2, 256);
+    std::mt19937 rng (11);
+    std::uniform_real_distribution<float> noise (-0.5f, 0.5f);
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < 256; ++i)
+            a.setSample (ch, i, noise (rng));
+    b.makeCopyOf (a);
+    juce::MidiBuffer midi;
+    first.instance->processBlock (a, midi);
+    second.instance->processBlock (b, midi);
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < 256; ++i)
+            ASSERT_EQ (a.getSample (ch, i), b.getSample (ch, i)) << formatName (GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P (Formats, HostLoading, ::testing::Values (Format::vst3, Format::lv2, Format::vst),

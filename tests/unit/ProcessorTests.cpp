@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 TEST (Processor, AnswersTheHostsParameterQueriesFromTheSet)
@@ -128,4 +129,31 @@ TEST (Processor, PeaksAreRaisedByBlocksAndClearedByEachRead)
     juce::AudioBuffer<float> empty (2, 0);
     p.processBlock (empty, midi);
     EXPECT_EQ (p.takeInputPeakLeft(), 0.0f);
+}
+
+TEST (Processor, RestoringAStateTellsTheFormatAdapterEveryValue)
+{
+    struct Recorder : juce::AudioProcessorListener
+    {
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override { values[index] = value; }
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+        std::map<int, float> values;
+    };
+
+    WydenzaAudioProcessor source;
+    source.setParameter (1, 0.8f);
+    source.setParameter (15, 0.4f);
+    juce::MemoryBlock state;
+    source.getStateInformation (state);
+
+    WydenzaAudioProcessor target;
+    Recorder recorder;
+    target.addListener (&recorder);
+    target.setStateInformation (state.getData(), (int) state.getSize());
+    target.removeListener (&recorder);
+
+    ASSERT_EQ (recorder.values.size(), 17u);
+    EXPECT_EQ (recorder.values[1], 0.8f);
+    EXPECT_EQ (recorder.values[15], 0.4f);
+    EXPECT_EQ (recorder.values[2], 0.5f);
 }
