@@ -158,11 +158,7 @@ public:
         v.store (*this);
        #endif
         for (; i < n; ++i)
-        {
-            float l1, r1;
-            inputStage (l[i], r[i], l1, r1);
-            output (ms.ll * l1 + ms.lr * r1, ms.rl * l1 + ms.rr * r1, l[i], r[i]);
-        }
+            processFrame (l[i], r[i]);
     }
 
     /** Input stage and mid/side stage into separate buffers. */
@@ -173,10 +169,11 @@ public:
         Vector v (*this);
         for (; i + 4 <= n; i += 4)
         {
-            __m128 l1, r1;
+            __m128 l1, r1, m, sd;
             v.inputStage (_mm_loadu_ps (l + i), _mm_loadu_ps (r + i), l1, r1);
-            _mm_storeu_ps (mid + i, _mm_add_ps (_mm_mul_ps (v.msLL, l1), _mm_mul_ps (v.msLR, r1)));
-            _mm_storeu_ps (side + i, _mm_add_ps (_mm_mul_ps (v.msRL, l1), _mm_mul_ps (v.msRR, r1)));
+            v.midSideStage (l1, r1, m, sd);
+            _mm_storeu_ps (mid + i, m);
+            _mm_storeu_ps (side + i, sd);
         }
         v.store (*this);
        #endif
@@ -184,8 +181,7 @@ public:
         {
             float l1, r1;
             inputStage (l[i], r[i], l1, r1);
-            mid[i] = ms.ll * l1 + ms.lr * r1;
-            side[i] = ms.rl * l1 + ms.rr * r1;
+            midSideStage (l1, r1, mid[i], side[i]);
         }
     }
 
@@ -215,9 +211,16 @@ public:
     /** One frame, in place. */
     void processFrame (float& l, float& r) noexcept
     {
-        float l1, r1;
+        float l1, r1, mid, side;
         inputStage (l, r, l1, r1);
-        output (ms.ll * l1 + ms.lr * r1, ms.rl * l1 + ms.rr * r1, l, r);
+        midSideStage (l1, r1, mid, side);
+        output (mid, side, l, r);
+    }
+
+    void midSideStage (float l1, float r1, float& mid, float& side) const noexcept
+    {
+        mid = ms.ll * l1 + ms.lr * r1;
+        side = ms.rl * l1 + ms.rr * r1;
     }
 
     void inputStage (float l, float r, float& l1, float& r1) noexcept
@@ -278,13 +281,18 @@ public:
             peakOutR = raise (peakOutR, outRight);
         }
 
+        void midSideStage (__m128 l1, __m128 r1, __m128& mid, __m128& side) const noexcept
+        {
+            mid = _mm_add_ps (_mm_mul_ps (msLL, l1), _mm_mul_ps (msLR, r1));
+            side = _mm_add_ps (_mm_mul_ps (msRL, l1), _mm_mul_ps (msRR, r1));
+        }
+
         /** Four frames in place. */
         void processFused (float* lp, float* rp) noexcept
         {
-            __m128 l1, r1;
+            __m128 l1, r1, mid, side;
             inputStage (_mm_loadu_ps (lp), _mm_loadu_ps (rp), l1, r1);
-            const auto mid = _mm_add_ps (_mm_mul_ps (msLL, l1), _mm_mul_ps (msLR, r1));
-            const auto side = _mm_add_ps (_mm_mul_ps (msRL, l1), _mm_mul_ps (msRR, r1));
+            midSideStage (l1, r1, mid, side);
             __m128 outLeft, outRight;
             output (mid, side, outLeft, outRight);
             _mm_storeu_ps (lp, outLeft);

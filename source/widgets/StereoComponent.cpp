@@ -133,11 +133,18 @@ void StereoComponent::paint (juce::Graphics& g)
         return juce::Rectangle<float> (x * widthF, y * heightF, w * widthF, h * heightF);
     };
 
+    // A caption wider than its box is squeezed to fit rather than cut off: the embedded face is less
+    // condensed than the one these boxes were drawn for.
+    const auto caption = [&g] (const char* text, juce::Rectangle<float> box, juce::Justification justification)
+    {
+        g.drawFittedText (text, box.toNearestInt(), justification, 1, 0.5f);
+    };
+
     g.setColour (juce::Colours::darkgrey);
-    g.drawText ("LEFT", area (0.05f, 0.8f, 0.2f, 0.1f), juce::Justification::left, false);
-    g.drawText ("RIGHT", area (0.75f, 0.8f, 0.2f, 0.1f), juce::Justification::right, false);
-    g.drawText ("STEREO WIDTH:", area (0.05f, 0.07f, 0.28f, 0.1f), juce::Justification::left, false);
-    g.drawText ("PAN:", area (0.65f, 0.07f, 0.3f, 0.1f), juce::Justification::right, false);
+    caption ("LEFT", area (0.05f, 0.8f, 0.2f, 0.1f), juce::Justification::left);
+    caption ("RIGHT", area (0.75f, 0.8f, 0.2f, 0.1f), juce::Justification::right);
+    caption ("STEREO WIDTH:", area (0.05f, 0.07f, 0.28f, 0.1f), juce::Justification::left);
+    caption ("PAN:", area (0.65f, 0.07f, 0.3f, 0.1f), juce::Justification::right);
 }
 
 void StereoComponent::drawCaption (juce::Graphics& g, const juce::String& text, juce::Colour colour) const
