@@ -33,6 +33,57 @@ bool readZeroTerminated (juce::InputStream& in, juce::MemoryBlock& dest, juce::i
     }
 }
 
+/** Reads the whole stream; false when more than maxBytes come out. */
+bool readToEnd (juce::InputStream& in, juce::MemoryBlock& dest, juce::int64 maxBytes)
+{
+    dest.reset();
+    char buffer[4096];
+
+    for (;;)
+    {
+        const auto numRead = in.read (buffer, (int) sizeof (buffer));
+
+        if (numRead <= 0)
+            return true;
+
+        if ((juce::int64) dest.getSize() + numRead > maxBytes)
+            return false;
+
+        dest.append (buffer, (size_t) numRead);
+    }
+}
+
+juce::uint32 adler32 (const void* data, size_t numBytes) noexcept
+{
+    constexpr juce::uint32 modulus = 65521;
+    juce::uint32 a = 1, b = 0;
+    const auto* bytes = static_cast<const juce::uint8*> (data);
+
+    for (size_t i = 0; i < numBytes; ++i)
+    {
+        a = (a + bytes[i]) % modulus;
+        b = (b + a) % modulus;
+    }
+
+    return (b << 16) | a;
+}
+
+/** True when the file ends with the zlib stream's checksum of the decompressed bytes. The decompressor
+    reports a damaged or missing checksum only as the end of the data, so it is checked here: a cut or
+    damaged file must not load, even when the text it still yields happens to be whole.
+*/
+bool endsWithChecksumOf (juce::FileInputStream& file, juce::int64 fileSize, const juce::MemoryBlock& decompressed)
+{
+    juce::uint8 stored[4] {};
+
+    if (fileSize < 4 || ! file.setPosition (fileSize - 4) || file.read (stored, 4) != 4)
+        return false;
+
+    const auto expected = (juce::uint32) stored[0] << 24 | (juce::uint32) stored[1] << 16
+                        | (juce::uint32) stored[2] << 8 | (juce::uint32) stored[3];
+    return expected == adler32 (decompressed.getData(), decompressed.getSize());
+}
+
 /** Reads the header byte by byte so that the stream is left at the first byte of the body. */
 bool readHeader (juce::InputStream& in, juce::MemoryBlock& dest, juce::int64 maxBytes)
 {
@@ -98,7 +149,9 @@ juce::ValueTree PresetFile::read (const juce::File& file)
     if (header.endsWithChar ('c'))
     {
         juce::GZIPDecompressorInputStream unzipped (&in, false, juce::GZIPDecompressorInputStream::zlibFormat);
-        bodyFits = readZeroTerminated (unzipped, body, maxBodyBytes);
+        bodyFits = readToEnd (unzipped, body, maxBodyBytes)
+                && endsWithChecksumOf (fileStream, juce::jmin (fileStream.getTotalLength(), maxFileBytes), body);
+        body.setSize (BoundedXml::lengthUpToZero (static_cast<const char*> (body.getData()), body.getSize()));
     }
     else
     {
