@@ -1,0 +1,312 @@
+// The host's threads meet in the processor: automation on one, audio on another, state, presets and the
+// editor's timer on the message thread. Built under ThreadSanitizer too, where any data race fails the run.
+#include "HardeningHelpers.h"
+#include "PresetTestHelpers.h"
+#include "presets/FactoryPresets.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace hardening;
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+constexpr auto runTime = std::chrono::milliseconds (2500);
+
+/** Host automation: every host index, the reserved ones included, from one thread until told to stop.
+    Remembers the last value it wrote to each index.
+*/
+class AutomationThread
+{
+public:
+    explicit AutomationThread (WydenzaAudioProcessor& processorToAutomate, bool alsoRenames = false)
+        : processor (processorToAutomate),
+          renames (alsoRenames),
+          thread ([this] { run(); })
+    {
+    }
+
+    ~AutomationThread() { stopAndJoin(); }
+
+    void stopAndJoin()
+    {
+        stop.store (true);
+
+        if (thread.joinable())
+            thread.join();
+    }
+
+    int getRounds() const { return rounds.load(); }
+
+    /** Valid once the thread has been joined. */
+    std::array<float, WydenzaAudioProcessor::numHostParameters> lastWritten {};
+
+private:
+    void run()
+    {
+        juce::Random random (11);
+
+        while (! stop.load())
+        {
+            for (auto i = 0; i < WydenzaAudioProcessor::numHostParameters; ++i)
+            {
+                // Mostly the normal range, sometimes beyond it as some hosts send.
+                const auto value = random.nextInt (10) == 0 ? random.nextFloat() * 3.0f - 1.0f : random.nextFloat();
+                processor.setParameter (i, value);
+                lastWritten[(size_t) i] = value;
+            }
+
+            // What a host's own threads ask for: texts and the program name, and now and then a rename.
+            processor.getParameterText (random.nextInt (WydenzaAudioProcessor::numHostParameters));
+            processor.getProgramName (0);
+
+            if (renames && rounds.load() % 50 == 0)
+                processor.changeProgramName (0, "Host " + juce::String (rounds.load()));
+
+            rounds.fetch_add (1);
+        }
+    }
+
+    WydenzaAudioProcessor& processor;
+    const bool renames;
+    std::atomic<bool> stop { false };
+    std::atomic<int> rounds { 0 };
+    std::thread thread;
+};
+
+/** The host's audio thread: blocks of a test signal until told to stop. */
+class AudioThread
+{
+public:
+    explicit AudioThread (WydenzaAudioProcessor& processorToRun)
+        : processor (processorToRun),
+          thread ([this] { run(); })
+    {
+    }
+
+    ~AudioThread() { stopAndJoin(); }
+
+    void stopAndJoin()
+    {
+        stop.store (true);
+
+        if (thread.joinable())
+            thread.join();
+    }
+
+    int getBlocks() const { return blocks.load(); }
+
+private:
+    void run()
+    {
+        juce::AudioBuffer<float> buffer (2, 256);
+        juce::MidiBuffer midi;
+
+        while (! stop.load())
+        {
+            fillWithSignal (buffer, blocks.load() * 256);
+            processor.processBlock (buffer, midi);
+            blocks.fetch_add (1);
+        }
+    }
+
+    WydenzaAudioProcessor& processor;
+    std::atomic<bool> stop { false };
+    std::atomic<int> blocks { 0 };
+    std::thread thread;
+};
+
+/** What the editor's timer does on the message thread: read and clear the meters and the flags. */
+struct EditorTimerStandIn
+{
+    void tick (WydenzaAudioProcessor& p)
+    {
+        for (const auto peak : { p.takeInputPeakLeft(), p.takeInputPeakRight(), p.takeOutputPeakLeft(),
+                                 p.takeOutputPeakRight() })
+        {
+            if (! (peak >= 0.0f))
+                ++badPeaks;
+        }
+
+        p.takeChangedParameters();
+        p.takeEditorRefreshRequest();
+        p.takeUndoRedoButtonsUpdate();
+        p.getSampleRateText();
+        ++ticks;
+    }
+
+    int ticks = 0;
+    int badPeaks = 0;
+};
+
+void expectValuesAsLastWritten (WydenzaAudioProcessor& p, const AutomationThread& automation)
+{
+    for (auto i = 0; i < p.getParameterSet().size(); ++i)
+        EXPECT_EQ (p.getParameter (i), automation.lastWritten[(size_t) i]) << p.getParameterName (i);
+
+    for (auto i = p.getParameterSet().size(); i < WydenzaAudioProcessor::numHostParameters; ++i)
+        EXPECT_EQ (p.getParameter (i), 0.0f) << "reserved index " << i;
+}
+
+/** Lets messages posted from other threads (renames from the host) run on this, the message thread. */
+void dispatchMessages()
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
+}
+
+class ConcurrencyTest : public PresetTestEnvironment
+{
+};
+} // namespace
+
+TEST_F (ConcurrencyTest, AutomationBlocksAndMeterReadsLeaveTheLastWrittenValues)
+{
+    auto p = makeProcessor();
+    prepare (*p, 44100.0, 256);
+
+    EditorTimerStandIn timer;
+    AudioThread audio (*p);
+    AutomationThread automation (*p);
+
+    const auto end = Clock::now() + runTime;
+
+    while (Clock::now() < end || automation.getRounds() < 100 || audio.getBlocks() < 100)
+    {
+        timer.tick (*p);
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+    }
+
+    automation.stopAndJoin();
+    audio.stopAndJoin();
+
+    EXPECT_EQ (timer.badPeaks, 0);
+    expectValuesAsLastWritten (*p, automation);
+
+    // The meters still work: a known block gives its peaks once, then nothing until the next block.
+    for (auto i = 0; i < p->getParameterSet().size(); ++i)
+        p->setParameter (i, p->getParameterDefaultValue (i));
+
+    timer.tick (*p);
+    juce::AudioBuffer<float> buffer (2, 64);
+    buffer.clear();
+    buffer.setSample (0, 10, -0.25f);
+    buffer.setSample (1, 20, 0.125f);
+    juce::MidiBuffer midi;
+    p->processBlock (buffer, midi);
+
+    EXPECT_FLOAT_EQ (p->takeInputPeakLeft(), 0.25f);
+    EXPECT_FLOAT_EQ (p->takeInputPeakRight(), 0.125f);
+    EXPECT_EQ (p->takeInputPeakLeft(), 0.0f);
+    EXPECT_EQ (p->takeInputPeakRight(), 0.0f);
+}
+
+TEST_F (ConcurrencyTest, StateAndPresetOperationsOnTheMessageThreadWhileTheHostAutomatesAndPlays)
+{
+    auto p = makeProcessor();
+    prepare (*p, 48000.0, 256);
+    ASSERT_TRUE (p->saveUserPreset ("Race A", false));
+    ASSERT_TRUE (p->saveUserPreset ("Race B", true));
+
+    juce::MemoryBlock savedChunk;
+    p->selectFactoryPreset (3);
+    p->getStateInformation (savedChunk);
+
+    EditorTimerStandIn timer;
+    AudioThread audio (*p);
+    AutomationThread automation (*p, true);
+
+    const auto end = Clock::now() + runTime;
+    auto operations = 0;
+
+    while (Clock::now() < end || operations < 200)
+    {
+        juce::MemoryBlock chunk;
+
+        switch (operations % 10)
+        {
+            case 0:  p->getStateInformation (chunk); p->setStateInformation (chunk.getData(), (int) chunk.getSize()); break;
+            case 1:  p->setStateInformation (savedChunk.getData(), (int) savedChunk.getSize()); break;
+            case 2:  p->selectFactoryPreset (operations % FactoryPresets::numPresets); break;
+            case 3:  p->nextPreset(); break;
+            case 4:  p->previousPreset(); break;
+            case 5:  p->saveUserPreset (operations % 20 == 5 ? "Race A" : "Race B", operations % 3 == 0); break;
+            case 6:  p->setParameterFromEditor ("StereoWidth", 0.75f, true); break;
+            case 7:  p->undo(); break;
+            case 8:  p->redo(); break;
+            default: p->loadUserPreset (operations % 2); break;
+        }
+
+        timer.tick (*p);
+        dispatchMessages();
+        ++operations;
+    }
+
+    // The message thread writes last: a restore leaves the chunk's values.
+    automation.stopAndJoin();
+    dispatchMessages();
+    p->setStateInformation (savedChunk.getData(), (int) savedChunk.getSize());
+
+    WydenzaAudioProcessor reference;
+    reference.setStateInformation (savedChunk.getData(), (int) savedChunk.getSize());
+
+    for (auto i = 0; i < p->getParameterSet().size(); ++i)
+        EXPECT_EQ (p->getParameter (i), reference.getParameter (i)) << p->getParameterName (i);
+
+    EXPECT_EQ (p->getProgramName (0), reference.getProgramName (0));
+
+    audio.stopAndJoin();
+    EXPECT_EQ (timer.badPeaks, 0);
+    EXPECT_GT (audio.getBlocks(), 0);
+
+    // Saving raced nothing into the files: both still read as presets with every parameter.
+    for (const auto* name : { "Race A", "Race B" })
+    {
+        const auto tree = PresetFile::read (presetsFolder().getChildFile (juce::String (name) + PresetFile::fileExtension));
+        ASSERT_TRUE (tree.isValid()) << name;
+        EXPECT_EQ (tree.getNumChildren(), p->getParameterSet().size()) << name;
+    }
+}
+
+TEST_F (ConcurrencyTest, HostAutomationAfterPresetOperationsIsWhatRemains)
+{
+    auto p = makeProcessor();
+    prepare (*p, 44100.0, 256);
+
+    AudioThread audio (*p);
+    AutomationThread automation (*p);
+    EditorTimerStandIn timer;
+
+    const auto end = Clock::now() + runTime;
+    auto operations = 0;
+
+    while (Clock::now() < end || operations < 100)
+    {
+        juce::MemoryBlock chunk;
+        p->getStateInformation (chunk);
+        p->selectFactoryPreset (operations % FactoryPresets::numPresets);
+        p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+        p->undo();
+        timer.tick (*p);
+        ++operations;
+    }
+
+    // The host writes last: whatever the message thread did, the automation's last values remain.
+    automation.stopAndJoin();
+    audio.stopAndJoin();
+    expectValuesAsLastWritten (*p, automation);
+    EXPECT_EQ (timer.badPeaks, 0);
+
+    // And the state chunk carries exactly those values.
+    juce::MemoryBlock chunk;
+    p->getStateInformation (chunk);
+    WydenzaAudioProcessor restored;
+    restored.setStateInformation (chunk.getData(), (int) chunk.getSize());
+
+    for (auto i = 0; i < p->getParameterSet().size(); ++i)
+        EXPECT_EQ (restored.getParameter (i), automation.lastWritten[(size_t) i]) << p->getParameterName (i);
+}

@@ -1,0 +1,301 @@
+// Bad input from the host, from stored state and from files: the plug-in carries on, and its output
+// stays usable.
+#include "HardeningHelpers.h"
+#include "PresetTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cstring>
+#include <limits>
+
+using namespace hardening;
+
+namespace
+{
+/** Every switch combination with the default choices, one after another on the same processor. */
+template <typename Body>
+void forEverySwitchCombination (WydenzaAudioProcessor& p, Body&& body)
+{
+    for (auto mask = 0; mask < (1 << switchNames.size()); ++mask)
+    {
+        for (size_t s = 0; s < switchNames.size(); ++s)
+            p.setParameter (indexOf (p, switchNames[s]), (mask >> s) & 1 ? 1.0f : 0.0f);
+
+        body (mask);
+    }
+}
+
+bool hasSubnormal (const juce::AudioBuffer<float>& buffer)
+{
+    for (auto c = 0; c < buffer.getNumChannels(); ++c)
+        for (auto i = 0; i < buffer.getNumSamples(); ++i)
+            if (std::fpclassify (buffer.getSample (c, i)) == FP_SUBNORMAL)
+                return true;
+
+    return false;
+}
+
+class RobustnessTest : public PresetTestEnvironment
+{
+};
+} // namespace
+
+TEST_F (RobustnessTest, NonFiniteSamplesLeaveTheNextBlockCleanUnderEverySwitchCombination)
+{
+    auto p = makeProcessor();
+    prepare (*p, 44100.0, 128);
+    p->setParameter (indexOf (*p, "SafeBassFreq"), 0.3f);
+
+    juce::AudioBuffer<float> buffer (2, 128);
+    juce::MidiBuffer midi;
+    const float bad[] { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                        -std::numeric_limits<float>::infinity() };
+
+    forEverySwitchCombination (*p, [&] (int mask)
+    {
+        for (const auto value : bad)
+        {
+            fillWithSignal (buffer, 0);
+            buffer.setSample (0, 5, value);
+            buffer.setSample (1, 90, value);
+            p->processBlock (buffer, midi);
+
+            // The meters never show NaN, whatever came in.
+            for (const auto peak : { p->takeInputPeakLeft(), p->takeInputPeakRight(), p->takeOutputPeakLeft(),
+                                     p->takeOutputPeakRight() })
+                EXPECT_FALSE (std::isnan (peak)) << "switches " << mask << ", sample " << value;
+
+            fillWithSignal (buffer, 128);
+            p->processBlock (buffer, midi);
+            ASSERT_TRUE (allFinite (buffer)) << "switches " << mask << ", after sample " << value;
+            EXPECT_LE (p->takeOutputPeakLeft(), 8.0f);
+        }
+    });
+}
+
+TEST_F (RobustnessTest, SubnormalSamplesGiveNoSubnormalOutputUnlessBypassed)
+{
+    auto p = makeProcessor();
+    prepare (*p, 48000.0, 256);
+    p->setParameter (indexOf (*p, "SafeBassFreq"), 0.5f);
+
+    juce::AudioBuffer<float> buffer (2, 256);
+    juce::MidiBuffer midi;
+
+    forEverySwitchCombination (*p, [&] (int mask)
+    {
+        // A decaying tail that ends deep in the subnormal range, as a reverb's does.
+        for (auto i = 0; i < buffer.getNumSamples(); ++i)
+        {
+            const auto tiny = FLT_MIN * std::pow (0.5f, (float) (i % 23));
+            buffer.setSample (0, i, i % 2 == 0 ? tiny : -tiny);
+            buffer.setSample (1, i, tiny * 0.75f);
+        }
+
+        ASSERT_TRUE (hasSubnormal (buffer));
+        const auto input = buffer;
+        p->processBlock (buffer, midi);
+        EXPECT_TRUE (allFinite (buffer)) << "switches " << mask;
+
+        // Bypass hands the input back untouched, subnormals included; everything else flushes them.
+        if ((mask & 1) != 0)
+        {
+            for (auto c = 0; c < 2; ++c)
+                EXPECT_EQ (std::memcmp (buffer.getReadPointer (c), input.getReadPointer (c), sizeof (float) * 256), 0);
+        }
+        else
+        {
+            EXPECT_FALSE (hasSubnormal (buffer)) << "switches " << mask;
+        }
+    });
+}
+
+TEST_F (RobustnessTest, FiniteParameterValuesOutsideTheRangeAreStoredAndGiveFiniteOutput)
+{
+    auto p = makeProcessor();
+    prepare (*p, 44100.0, 64);
+    juce::AudioBuffer<float> buffer (2, 64);
+    juce::MidiBuffer midi;
+
+    for (auto i = 0; i < p->getParameterSet().size(); ++i)
+    {
+        for (const auto value : { -1000.0f, -1.0f, -0.001f, 1.001f, 1.5f, 2.0f, 1000.0f })
+        {
+            // Gains far outside the range overflow by design: keep them where the result is finite.
+            const auto isGain = i == indexOf (*p, "InputGain") || i == indexOf (*p, "OutputGain");
+            const auto stored = isGain ? juce::jlimit (-2.0f, 2.0f, value) : value;
+
+            p->setParameter (i, stored);
+            EXPECT_EQ (p->getParameter (i), stored) << p->getParameterName (i);
+            fillWithSignal (buffer, 0);
+            p->processBlock (buffer, midi);
+            EXPECT_TRUE (allFinite (buffer)) << p->getParameterName (i) << " = " << stored;
+        }
+
+        p->setParameter (i, p->getParameterDefaultValue (i));
+    }
+
+    // Writes to the reserved host slots and to indices no host sends are ignored.
+    for (const auto i : { -1, 17, 49, 50, 1000 })
+    {
+        p->setParameter (i, 0.7f);
+        EXPECT_EQ (p->getParameter (i), 0.0f) << i;
+    }
+}
+
+TEST_F (RobustnessTest, EveryTruncationOfAStateChunkChangesNothing)
+{
+    auto source = makeProcessor();
+    source->selectFactoryPreset (5);
+    source->setParameterFromEditor ("Pan", 0.2f, true);
+    juce::MemoryBlock chunk;
+    source->getStateInformation (chunk);
+
+    const auto* bytes = static_cast<const char*> (chunk.getData());
+    auto lastBracket = (int) chunk.getSize() - 1;
+
+    while (lastBracket > 0 && bytes[lastBracket] != '>')
+        --lastBracket;
+
+    auto target = makeProcessor();
+    juce::MemoryBlock before;
+    target->getStateInformation (before);
+
+    // Any cut before the closing bracket leaves the XML incomplete: the chunk is ignored.
+    for (auto length = 0; length <= lastBracket; ++length)
+    {
+        target->setStateInformation (chunk.getData(), length);
+        juce::MemoryBlock after;
+        target->getStateInformation (after);
+        ASSERT_EQ (after, before) << "cut at " << length << " of " << chunk.getSize();
+    }
+
+    target->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    EXPECT_EQ (target->getParameter (indexOf (*target, "Pan")), 0.2f);
+}
+
+TEST_F (RobustnessTest, AHugeStateChunkIsRestoredWithoutTrouble)
+{
+    // Sixteen megabytes of attributes nobody knows, around the values that matter.
+    juce::XmlElement xml ("Q7PLUGINSETTINGS");
+    xml.setAttribute ("Pan", 0.125);
+    const auto filler = juce::String::repeatedString ("x", 1 << 16);
+
+    for (auto i = 0; i < 256; ++i)
+        xml.setAttribute ("unknown" + juce::String (i), filler);
+
+    juce::MemoryBlock chunk;
+    juce::AudioProcessor::copyXmlToBinary (xml, chunk);
+    ASSERT_GT (chunk.getSize(), 16u << 20);
+
+    auto p = makeProcessor();
+    p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.125f);
+    EXPECT_EQ (p->getParameter (indexOf (*p, "StereoWidth")), 0.0f); // absent values restore as 0
+
+    // A chunk declaring more bytes than it has reads only what is there.
+    auto lying = chunk;
+    *reinterpret_cast<juce::uint32*> (juce::addBytesToPointer (lying.getData(), 4)) = 0x7fffffff;
+    p->setParameter (indexOf (*p, "Pan"), 0.9f);
+    p->setStateInformation (lying.getData(), (int) lying.getSize());
+    EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.125f);
+}
+
+TEST_F (RobustnessTest, EveryTruncationOfAPresetFileReadsAsNoPreset)
+{
+    auto p = makeProcessor();
+    p->selectFactoryPreset (2);
+
+    for (const auto compress : { false, true })
+    {
+        const auto file = home.getChildFile (compress ? "full-c.q7p" : "full.q7p");
+        ASSERT_TRUE (PresetFile::write (p->createPresetTree(), file, compress));
+        juce::MemoryBlock bytes;
+        ASSERT_TRUE (file.loadFileAsData (bytes));
+        ASSERT_TRUE (PresetFile::read (file).isValid());
+
+        const auto cut = home.getChildFile ("cut.q7p");
+        const auto* data = static_cast<const char*> (bytes.getData());
+        auto lastUsefulByte = (int) bytes.getSize() - 1;
+
+        // A plain body ends "...>" then a line break and zero: cutting those away still leaves the XML whole.
+        if (! compress)
+            while (lastUsefulByte > 0 && data[lastUsefulByte] != '>')
+                --lastUsefulByte;
+
+        for (auto length = 0; length < lastUsefulByte; ++length)
+        {
+            ASSERT_TRUE (cut.replaceWithData (data, (size_t) length));
+            ASSERT_FALSE (PresetFile::read (cut).isValid()) << (compress ? "compressed" : "plain") << ", cut at " << length;
+        }
+    }
+}
+
+TEST_F (RobustnessTest, ACompressedPresetWhoseChecksumDoesNotMatchReadsAsNoPreset)
+{
+    auto p = makeProcessor();
+    const auto text = p->createPresetTree().toXmlString();
+
+    // Stored (level 0) blocks keep the text readable in the file: a changed digit still inflates cleanly,
+    // and only the stream's checksum can tell.
+    const auto writeStored = [&] (const juce::String& body, const juce::File& file)
+    {
+        juce::MemoryBlock bytes;
+        {
+            juce::MemoryOutputStream out (bytes, false);
+            out.writeString (juce::String (PresetFile::headerMagic) + "c");
+            juce::GZIPCompressorOutputStream zipped (out, 0);
+            zipped.writeString (body);
+            zipped.flush();
+        }
+        return file.replaceWithData (bytes.getData(), bytes.getSize()) ? bytes : juce::MemoryBlock();
+    };
+
+    const auto file = home.getChildFile ("stored.q7p");
+    auto bytes = writeStored (text, file);
+    ASSERT_TRUE (PresetFile::read (file).isValid());
+
+    auto* data = static_cast<char*> (bytes.getData());
+    const auto valueAt = std::string (data, bytes.getSize()).find ("Value=\"0");
+    ASSERT_NE (valueAt, std::string::npos);
+    data[valueAt + 7] = '1';
+    ASSERT_TRUE (file.replaceWithData (bytes.getData(), bytes.getSize()));
+    EXPECT_FALSE (PresetFile::read (file).isValid());
+
+    // Without its checksum the stream is cut, even though the text before it is whole.
+    bytes = writeStored (text, file);
+    ASSERT_TRUE (file.replaceWithData (bytes.getData(), bytes.getSize() - 4));
+    EXPECT_FALSE (PresetFile::read (file).isValid());
+}
+
+TEST_F (RobustnessTest, PresetNamesWithPathSeparatorsFromTheHostOrAStateNeverLeaveTheFolder)
+{
+    auto p = makeProcessor();
+    const auto folder = presetsFolder();
+
+    // A rename from the host, then a state whose program name climbs out of the folder.
+    p->changeProgramName (0, "../../outside/Evil");
+    ASSERT_TRUE (p->saveUserPreset (p->getPresetDisplayName(), false));
+
+    juce::XmlElement xml ("Q7PLUGINSETTINGS");
+    xml.setAttribute ("programName", "..\\..\\C:/Windows/System32/evil");
+    juce::MemoryBlock chunk;
+    juce::AudioProcessor::copyXmlToBinary (xml, chunk);
+    p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    ASSERT_TRUE (p->saveUserPreset (p->getPresetDisplayName(), true));
+
+    // Only files directly in the folder, none with a separator in its name, and nothing next to the folder.
+    const auto files = folder.findChildFiles (juce::File::findFilesAndDirectories, true, "*");
+    EXPECT_EQ (files.size(), 2);
+
+    for (const auto& f : files)
+    {
+        EXPECT_EQ (f.getParentDirectory(), folder) << f.getFullPathName();
+        EXPECT_FALSE (f.getFileName().containsAnyOf ("/\\")) << f.getFullPathName();
+    }
+
+    EXPECT_FALSE (home.getChildFile ("outside").exists());
+    EXPECT_FALSE (folder.getParentDirectory().getChildFile ("outside").exists());
+    EXPECT_EQ (folder.getParentDirectory().findChildFiles (juce::File::findFiles, false, "*.q7p").size(), 0);
+}
