@@ -43,6 +43,17 @@ public:
 
     int getRounds() const { return rounds.load(); }
 
+    /** Returns once a whole round has begun and ended after the call: every index then holds a value
+        written after whatever the caller wrote before.
+    */
+    void waitForAFreshRound() const
+    {
+        const auto start = rounds.load();
+
+        while (rounds.load() < start + 2)
+            std::this_thread::yield();
+    }
+
     /** Valid once the thread has been joined. */
     std::array<float, WydenzaAudioProcessor::numHostParameters> lastWritten {};
 
@@ -296,6 +307,7 @@ TEST_F (ConcurrencyTest, HostAutomationAfterPresetOperationsIsWhatRemains)
     }
 
     // The host writes last: whatever the message thread did, the automation's last values remain.
+    automation.waitForAFreshRound();
     automation.stopAndJoin();
     audio.stopAndJoin();
     expectValuesAsLastWritten (*p, automation);
