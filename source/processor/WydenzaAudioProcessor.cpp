@@ -755,8 +755,11 @@ void WydenzaAudioProcessor::applySafeBassCoefficientsIfNeeded (double sampleRate
         return;
 
     safeBassCoefficientsStale.store (false, std::memory_order_relaxed);
+    // A host may send any value: past about half the sample rate the high-pass would turn unstable and
+    // its output would grow without bound, so the crossover stays below that.
     const auto v = (double) parameters.getValue (index.safeBassFreq);
-    safeBassCoefficients = SafeBassFilter::makeCoefficients (sampleRate, 10.0 + 490.0 * v);
+    const auto crossoverHz = juce::jlimit (1.0, 0.45 * sampleRate, std::isfinite (v) ? 10.0 + 490.0 * v : 10.0);
+    safeBassCoefficients = SafeBassFilter::makeCoefficients (sampleRate, crossoverHz);
     chain.setSafeBassCoefficients (safeBassCoefficients);
     safeBassFilterReady = true;
 }
