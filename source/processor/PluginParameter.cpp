@@ -36,6 +36,21 @@ namespace
         return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
     }
 
+    // The leading decimal number of a text, 0 when it has none. The framework's reader also takes the words
+    // "nan" and "inf", which are no decimal numbers and must not turn a typed text into NaN or infinity.
+    float leadingNumber (const juce::String& text)
+    {
+        auto c = text.getCharPointer().findEndOfWhitespace();
+
+        if (*c == '-' || *c == '+')
+            ++c;
+
+        if (*c == 'n' || *c == 'N' || *c == 'i' || *c == 'I')
+            return 0.0f;
+
+        return text.getFloatValue();
+    }
+
     float panValueForText (const juce::String& typed)
     {
         auto text = typed.trim()
@@ -59,7 +74,7 @@ namespace
         if (text == "OFF")
             return 0.0f;
 
-        const auto hz = text.getFloatValue();
+        const auto hz = leadingNumber (text);
 
         if (! (hz >= 10.0f))
             return 0.0f;
@@ -131,9 +146,9 @@ float PluginParameter::getValueForText (const juce::String& text) const
 {
     switch (displayKind)
     {
-        case ParameterDisplayKind::widthPercent:  return limit01 (text.getFloatValue() / 200.0f);
+        case ParameterDisplayKind::widthPercent:  return limit01 (leadingNumber (text) / 200.0f);
         case ParameterDisplayKind::panPosition:   return panValueForText (text);
-        case ParameterDisplayKind::gainDecibels:  return text.getFloatValue() / 24.0f + 0.5f;
+        case ParameterDisplayKind::gainDecibels:  return leadingNumber (text) / 24.0f + 0.5f;
         case ParameterDisplayKind::bassFrequency: return bassFrequencyValueForText (text);
 
         case ParameterDisplayKind::bypassSwitch:
