@@ -1,9 +1,28 @@
 #include "BoundedXml.h"
 
 #include <cstring>
+#include <unordered_set>
 
 namespace
 {
+/** XML allows an attribute name once per element; the framework's reader keeps every copy, and a tree
+    made from them holds the name twice, which no writer can reproduce.
+*/
+bool hasUniqueAttributeNames (const juce::XmlElement& element)
+{
+    std::unordered_set<juce::String> names;
+
+    for (auto i = 0; i < element.getNumAttributes(); ++i)
+        if (! names.insert (element.getAttributeName (i)).second)
+            return false;
+
+    for (auto* child : element.getChildIterator())
+        if (! hasUniqueAttributeNames (*child))
+            return false;
+
+    return true;
+}
+
 bool startsWithAt (const char* text, size_t numBytes, size_t pos, const char* prefix) noexcept
 {
     const auto prefixLength = std::strlen (prefix);
@@ -131,5 +150,10 @@ std::unique_ptr<juce::XmlElement> BoundedXml::parse (const char* text, size_t nu
     if (length == 0 || ! isValidUtf8 (text, length) || ! hasSafeStructure (text, length))
         return {};
 
-    return juce::parseXML (juce::String::fromUTF8 (text, (int) length));
+    auto element = juce::parseXML (juce::String::fromUTF8 (text, (int) length));
+
+    if (element == nullptr || ! hasUniqueAttributeNames (*element))
+        return {};
+
+    return element;
 }
