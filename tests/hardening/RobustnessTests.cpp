@@ -269,6 +269,49 @@ TEST_F (RobustnessTest, ACompressedPresetWhoseChecksumDoesNotMatchReadsAsNoPrese
     EXPECT_FALSE (PresetFile::read (file).isValid());
 }
 
+TEST_F (RobustnessTest, ThePresetReaderRefusesAnAttributeNamedTwiceInOneElement)
+{
+    const auto file = home.getChildFile ("twice.q7p");
+    const auto write = [&] (const char* xml)
+    {
+        juce::MemoryBlock bytes;
+        juce::MemoryOutputStream out (bytes, false);
+        out.writeString (PresetFile::headerMagic);
+        out.writeString (xml);
+        return file.replaceWithData (bytes.getData(), bytes.getSize());
+    };
+
+    ASSERT_TRUE (write ("<ZelvoraPreset PresetName=\"A\"><Parameter ParameterName=\"Pan\" Value=\"0.2\"/></ZelvoraPreset>"));
+    ASSERT_TRUE (PresetFile::read (file).isValid());
+
+    ASSERT_TRUE (write ("<ZelvoraPreset PresetName=\"A\"><Parameter ParameterName=\"Pan\" Value=\"0.2\" Value=\"0.9\"/></ZelvoraPreset>"));
+    EXPECT_FALSE (PresetFile::read (file).isValid());
+
+    ASSERT_TRUE (write ("<ZelvoraPreset PresetName=\"A\" PresetName=\"B\"/>"));
+    EXPECT_FALSE (PresetFile::read (file).isValid());
+}
+
+TEST_F (RobustnessTest, TheWordsNanAndInfAreNoNumbersInATypedText)
+{
+    auto p = makeProcessor();
+    const auto& set = p->getParameterSet();
+
+    // The text's number is 0 when it does not start with a decimal number.
+    for (const auto* text : { "nan", "NaN", "-nan", "+NAN", " nan", "inf", "-Inf", "INF", "infinity" })
+    {
+        EXPECT_EQ (set.getByName ("StereoWidth")->getValueForText (text), 0.0f) << text;
+        EXPECT_EQ (set.getByName ("InputGain")->getValueForText (text), 0.5f) << text;
+        EXPECT_EQ (set.getByName ("OutputGain")->getValueForText (text), 0.5f) << text;
+        EXPECT_EQ (set.getByName ("SafeBassFreq")->getValueForText (text), 0.0f) << text;
+        EXPECT_EQ (set.getByName ("Pan")->getValueForText (text), 0.5f) << text;
+    }
+
+    // Numbers still read as numbers.
+    EXPECT_EQ (set.getByName ("StereoWidth")->getValueForText ("100"), 0.5f);
+    EXPECT_EQ (set.getByName ("InputGain")->getValueForText ("-6"), 0.25f);
+    EXPECT_EQ (set.getByName ("SafeBassFreq")->getValueForText ("500Hz"), 1.0f);
+}
+
 TEST_F (RobustnessTest, PresetNamesWithPathSeparatorsFromTheHostOrAStateNeverLeaveTheFolder)
 {
     auto p = makeProcessor();
