@@ -6,7 +6,6 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
-export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 build_dir="${WYDENZA_BUILD_DIR:-build-release}"
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DWYDENZA_BUILD_TESTS=OFF -DWYDENZA_BUILD_BENCHMARKS=OFF
