@@ -236,6 +236,9 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     if (storedStepFactory != -1)
         relocateCurrentPreset();
 
+    // The restore is one undo step of its own. Left open, the step would grow with every restore a host
+    // makes, each one keeping the replaced preset tree alive, and the undo limits could never trim it.
+    endUndoStep();
     refreshEditor();
 }
 
