@@ -175,6 +175,32 @@ TEST_F (RobustnessTest, EveryTruncationOfAStateChunkChangesNothing)
     EXPECT_EQ (target->getParameter (indexOf (*target, "Pan")), 0.2f);
 }
 
+TEST_F (RobustnessTest, RestoringStateOverAndOverKeepsTheUndoHistoryBounded)
+{
+    // Two chunks with different program names, as a host comparing two settings sends them.
+    juce::MemoryBlock chunks[2];
+
+    for (auto i = 0; i < 2; ++i)
+    {
+        juce::XmlElement xml ("Q7PLUGINSETTINGS");
+        xml.setAttribute ("programName", "Setting " + juce::String (i));
+        xml.setAttribute ("Pan", 0.25 * (i + 1));
+        juce::AudioProcessor::copyXmlToBinary (xml, chunks[i]);
+    }
+
+    auto p = makeProcessor();
+
+    for (auto i = 0; i < 5000; ++i)
+        p->setStateInformation (chunks[i % 2].getData(), (int) chunks[i % 2].getSize());
+
+    // Each restore is a step of its own, so the manager's limits apply and old steps go.
+    auto& undo = p->getUndoManager();
+    EXPECT_LE (undo.getNumActionsInCurrentTransaction(), 0);
+    EXPECT_LE (undo.getNumberOfUnitsTakenUpByStoredCommands(), 30000 + 100);
+    EXPECT_EQ (p->getProgramName (0), "Setting 1");
+    EXPECT_TRUE (p->canUndo());
+}
+
 TEST_F (RobustnessTest, AHugeStateChunkIsRestoredWithoutTrouble)
 {
     // Sixteen megabytes of attributes nobody knows, around the values that matter.
