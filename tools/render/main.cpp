@@ -139,7 +139,7 @@ namespace
                 fail ("bad value '" + text + "' for " + name + " (a normalised value from 0 to 1)");
         }
 
-        processor.setParameterNotifyingHost (parameter->index, value);
+        processor.setParameter (parameter->index, value);
         std::cout << "  " << name << " = " << parameter->getTextForValue (value) << "\n";
     }
 
