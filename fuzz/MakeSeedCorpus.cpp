@@ -65,8 +65,7 @@ int main (int argc, char** argv)
 
     int n = 0;
 
-    for (const auto* text : { "L50", "R30", "C", "c", "150Hz", "OFF", "-3dB", "+6.5", "100 %", "200",
-                              "1e39", "-0", "  r12  ", "BYPASS ACTIVE", "sin/cos" })
+    for (const auto* text : { "L50", "R30", "C", "c", "150Hz", "OFF", "-3dB", "+6.5", "100 %", "200", "1e39", "-0", "  r12  ", "BYPASS ACTIVE", "sin/cos" })
         ok = ok && textSeeds.getChildFile ("text" + juce::String (n++)).replaceWithText (text);
 
     std::cout << (ok ? "seeds written to " : "could not write seeds to ") << corpus.getFullPathName() << "\n";

@@ -13,11 +13,21 @@
 namespace
 {
 constexpr std::array<ParameterDisplayKind, 16> allKinds {
-    ParameterDisplayKind::widthPercent,   ParameterDisplayKind::panPosition,    ParameterDisplayKind::gainDecibels,
-    ParameterDisplayKind::bassFrequency,  ParameterDisplayKind::bypassSwitch,   ParameterDisplayKind::swapSwitch,
-    ParameterDisplayKind::phaseSwitch,    ParameterDisplayKind::monoSwitch,     ParameterDisplayKind::muteAllSwitch,
-    ParameterDisplayKind::muteMidSwitch,  ParameterDisplayKind::muteSideSwitch, ParameterDisplayKind::safeBassSwitch,
-    ParameterDisplayKind::panCurveChoice, ParameterDisplayKind::panLawChoice,   ParameterDisplayKind::msModeChoice,
+    ParameterDisplayKind::widthPercent,
+    ParameterDisplayKind::panPosition,
+    ParameterDisplayKind::gainDecibels,
+    ParameterDisplayKind::bassFrequency,
+    ParameterDisplayKind::bypassSwitch,
+    ParameterDisplayKind::swapSwitch,
+    ParameterDisplayKind::phaseSwitch,
+    ParameterDisplayKind::monoSwitch,
+    ParameterDisplayKind::muteAllSwitch,
+    ParameterDisplayKind::muteMidSwitch,
+    ParameterDisplayKind::muteSideSwitch,
+    ParameterDisplayKind::safeBassSwitch,
+    ParameterDisplayKind::panCurveChoice,
+    ParameterDisplayKind::panLawChoice,
+    ParameterDisplayKind::msModeChoice,
     ParameterDisplayKind::panModeChoice
 };
 
@@ -41,11 +51,16 @@ float roundTripTolerance (ParameterDisplayKind kind)
 {
     switch (kind)
     {
-        case ParameterDisplayKind::widthPercent:  return 0.5f / 200.0f;
-        case ParameterDisplayKind::panPosition:   return 0.5f / 200.0f;
-        case ParameterDisplayKind::gainDecibels:  return 0.05f / 24.0f;
-        case ParameterDisplayKind::bassFrequency: return 0.5f / 490.0f;
-        default:                                  return -1.0f; // switches and choices do not read text
+        case ParameterDisplayKind::widthPercent:
+            return 0.5f / 200.0f;
+        case ParameterDisplayKind::panPosition:
+            return 0.5f / 200.0f;
+        case ParameterDisplayKind::gainDecibels:
+            return 0.05f / 24.0f;
+        case ParameterDisplayKind::bassFrequency:
+            return 0.5f / 490.0f;
+        default:
+            return -1.0f; // switches and choices do not read text
     }
 }
 

@@ -68,8 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
         if (! again.isEquivalentTo (tree))
         {
-            std::fprintf (stderr, "read:\n%s\nwritten and read again:\n%s\n", tree.toXmlString().toRawUTF8(),
-                          again.toXmlString().toRawUTF8());
+            std::fprintf (stderr, "read:\n%s\nwritten and read again:\n%s\n", tree.toXmlString().toRawUTF8(), again.toXmlString().toRawUTF8());
             fuzzing::fail ("a written tree reads back unchanged");
         }
     }

@@ -13,11 +13,11 @@
 // (a lookup would itself allocate).
 extern "C"
 {
-void* __libc_malloc (size_t);
-void* __libc_calloc (size_t, size_t);
-void* __libc_realloc (void*, size_t);
-void* __libc_memalign (size_t, size_t);
-void __libc_free (void*);
+    void* __libc_malloc (size_t);
+    void* __libc_calloc (size_t, size_t);
+    void* __libc_realloc (void*, size_t);
+    void* __libc_memalign (size_t, size_t);
+    void __libc_free (void*);
 }
 
 namespace
@@ -139,76 +139,76 @@ void operator delete[] (void* p, const std::nothrow_t&) noexcept { release (p); 
 //==============================================================================
 extern "C"
 {
-void* malloc (size_t size)
-{
-    countAllocation ("malloc");
-    return __libc_malloc (size);
-}
-
-void* calloc (size_t count, size_t size)
-{
-    countAllocation ("calloc");
-    return __libc_calloc (count, size);
-}
-
-void* realloc (void* p, size_t size)
-{
-    countAllocation ("realloc");
-    return __libc_realloc (p, size);
-}
-
-void free (void* p)
-{
-    if (p != nullptr)
-        countAllocation ("free");
-
-    __libc_free (p);
-}
-
-void* memalign (size_t alignment, size_t size)
-{
-    countAllocation ("memalign");
-    return __libc_memalign (alignment, size);
-}
-
-void* aligned_alloc (size_t alignment, size_t size)
-{
-    countAllocation ("aligned_alloc");
-    return __libc_memalign (alignment, size);
-}
-
-int posix_memalign (void** result, size_t alignment, size_t size)
-{
-    countAllocation ("posix_memalign");
-
-    if (alignment < sizeof (void*) || (alignment & (alignment - 1)) != 0)
-        return EINVAL;
-
-    *result = __libc_memalign (alignment, size);
-    return *result != nullptr ? 0 : ENOMEM;
-}
-
-//==============================================================================
-#define WYDENZA_COUNTED_LOCK(name, signature, arguments)                                  \
-    int name signature                                                                   \
-    {                                                                                    \
-        using Function = int (*) signature;                                              \
-        static const auto real = realFunction<Function> (#name);                         \
-        countLock (#name);                                                               \
-        return real arguments;                                                           \
+    void* malloc (size_t size)
+    {
+        countAllocation ("malloc");
+        return __libc_malloc (size);
     }
 
-WYDENZA_COUNTED_LOCK (pthread_mutex_lock, (pthread_mutex_t* m), (m))
-WYDENZA_COUNTED_LOCK (pthread_mutex_trylock, (pthread_mutex_t* m), (m))
-WYDENZA_COUNTED_LOCK (pthread_mutex_timedlock, (pthread_mutex_t* m, const struct timespec* t), (m, t))
-WYDENZA_COUNTED_LOCK (pthread_rwlock_rdlock, (pthread_rwlock_t* l), (l))
-WYDENZA_COUNTED_LOCK (pthread_rwlock_wrlock, (pthread_rwlock_t* l), (l))
-WYDENZA_COUNTED_LOCK (pthread_rwlock_tryrdlock, (pthread_rwlock_t* l), (l))
-WYDENZA_COUNTED_LOCK (pthread_rwlock_trywrlock, (pthread_rwlock_t* l), (l))
-WYDENZA_COUNTED_LOCK (pthread_spin_lock, (pthread_spinlock_t* l), (l))
-WYDENZA_COUNTED_LOCK (pthread_spin_trylock, (pthread_spinlock_t* l), (l))
-WYDENZA_COUNTED_LOCK (sem_wait, (sem_t* s), (s))
-WYDENZA_COUNTED_LOCK (sem_timedwait, (sem_t* s, const struct timespec* t), (s, t))
+    void* calloc (size_t count, size_t size)
+    {
+        countAllocation ("calloc");
+        return __libc_calloc (count, size);
+    }
+
+    void* realloc (void* p, size_t size)
+    {
+        countAllocation ("realloc");
+        return __libc_realloc (p, size);
+    }
+
+    void free (void* p)
+    {
+        if (p != nullptr)
+            countAllocation ("free");
+
+        __libc_free (p);
+    }
+
+    void* memalign (size_t alignment, size_t size)
+    {
+        countAllocation ("memalign");
+        return __libc_memalign (alignment, size);
+    }
+
+    void* aligned_alloc (size_t alignment, size_t size)
+    {
+        countAllocation ("aligned_alloc");
+        return __libc_memalign (alignment, size);
+    }
+
+    int posix_memalign (void** result, size_t alignment, size_t size)
+    {
+        countAllocation ("posix_memalign");
+
+        if (alignment < sizeof (void*) || (alignment & (alignment - 1)) != 0)
+            return EINVAL;
+
+        *result = __libc_memalign (alignment, size);
+        return *result != nullptr ? 0 : ENOMEM;
+    }
+
+//==============================================================================
+#define WYDENZA_COUNTED_LOCK(name, signature, arguments)         \
+    int name signature                                           \
+    {                                                            \
+        using Function = int (*) signature;                      \
+        static const auto real = realFunction<Function> (#name); \
+        countLock (#name);                                       \
+        return real arguments;                                   \
+    }
+
+    WYDENZA_COUNTED_LOCK (pthread_mutex_lock, (pthread_mutex_t * m), (m))
+    WYDENZA_COUNTED_LOCK (pthread_mutex_trylock, (pthread_mutex_t * m), (m))
+    WYDENZA_COUNTED_LOCK (pthread_mutex_timedlock, (pthread_mutex_t * m, const struct timespec* t), (m, t))
+    WYDENZA_COUNTED_LOCK (pthread_rwlock_rdlock, (pthread_rwlock_t * l), (l))
+    WYDENZA_COUNTED_LOCK (pthread_rwlock_wrlock, (pthread_rwlock_t * l), (l))
+    WYDENZA_COUNTED_LOCK (pthread_rwlock_tryrdlock, (pthread_rwlock_t * l), (l))
+    WYDENZA_COUNTED_LOCK (pthread_rwlock_trywrlock, (pthread_rwlock_t * l), (l))
+    WYDENZA_COUNTED_LOCK (pthread_spin_lock, (pthread_spinlock_t * l), (l))
+    WYDENZA_COUNTED_LOCK (pthread_spin_trylock, (pthread_spinlock_t * l), (l))
+    WYDENZA_COUNTED_LOCK (sem_wait, (sem_t * s), (s))
+    WYDENZA_COUNTED_LOCK (sem_timedwait, (sem_t * s, const struct timespec* t), (s, t))
 
 #undef WYDENZA_COUNTED_LOCK
 }

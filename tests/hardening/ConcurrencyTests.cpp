@@ -27,7 +27,8 @@ public:
     explicit AutomationThread (WydenzaAudioProcessor& processorToAutomate, bool alsoRenames = false)
         : processor (processorToAutomate),
           renames (alsoRenames),
-          thread ([this] { run(); })
+          thread ([this]
+                  { run(); })
     {
     }
 
@@ -96,7 +97,8 @@ class AudioThread
 public:
     explicit AudioThread (WydenzaAudioProcessor& processorToRun)
         : processor (processorToRun),
-          thread ([this] { run(); })
+          thread ([this]
+                  { run(); })
     {
     }
 
@@ -137,8 +139,7 @@ struct EditorTimerStandIn
 {
     void tick (WydenzaAudioProcessor& p)
     {
-        for (const auto peak : { p.takeInputPeakLeft(), p.takeInputPeakRight(), p.takeOutputPeakLeft(),
-                                 p.takeOutputPeakRight() })
+        for (const auto peak : { p.takeInputPeakLeft(), p.takeInputPeakRight(), p.takeOutputPeakLeft(), p.takeOutputPeakRight() })
         {
             if (! (peak >= 0.0f))
                 ++badPeaks;
@@ -240,16 +241,37 @@ TEST_F (ConcurrencyTest, StateAndPresetOperationsOnTheMessageThreadWhileTheHostA
 
         switch (operations % 10)
         {
-            case 0:  p->getStateInformation (chunk); p->setStateInformation (chunk.getData(), (int) chunk.getSize()); break;
-            case 1:  p->setStateInformation (savedChunk.getData(), (int) savedChunk.getSize()); break;
-            case 2:  p->selectFactoryPreset (operations % FactoryPresets::numPresets); break;
-            case 3:  p->nextPreset(); break;
-            case 4:  p->previousPreset(); break;
-            case 5:  p->saveUserPreset (operations % 20 == 5 ? "Race A" : "Race B", operations % 3 == 0); break;
-            case 6:  p->setParameterFromEditor ("StereoWidth", 0.75f, true); break;
-            case 7:  p->undo(); break;
-            case 8:  p->redo(); break;
-            default: p->loadUserPreset (operations % 2); break;
+            case 0:
+                p->getStateInformation (chunk);
+                p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+                break;
+            case 1:
+                p->setStateInformation (savedChunk.getData(), (int) savedChunk.getSize());
+                break;
+            case 2:
+                p->selectFactoryPreset (operations % FactoryPresets::numPresets);
+                break;
+            case 3:
+                p->nextPreset();
+                break;
+            case 4:
+                p->previousPreset();
+                break;
+            case 5:
+                p->saveUserPreset (operations % 20 == 5 ? "Race A" : "Race B", operations % 3 == 0);
+                break;
+            case 6:
+                p->setParameterFromEditor ("StereoWidth", 0.75f, true);
+                break;
+            case 7:
+                p->undo();
+                break;
+            case 8:
+                p->redo();
+                break;
+            default:
+                p->loadUserPreset (operations % 2);
+                break;
         }
 
         timer.tick (*p);

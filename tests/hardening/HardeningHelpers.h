@@ -8,8 +8,7 @@
 namespace hardening
 {
 /** The on/off parameters; each is on above 0.5. */
-inline const std::array<const char*, 8> switchNames { "Bypass", "SwapLR", "PhaseFlip", "Mono",
-                                                      "MuteAll", "MuteMid", "MuteSide", "SafeBass" };
+inline const std::array<const char*, 8> switchNames { "Bypass", "SwapLR", "PhaseFlip", "Mono", "MuteAll", "MuteMid", "MuteSide", "SafeBass" };
 
 /** A choice parameter and the number of its exact values 0.0, 0.1, 0.2. */
 struct Choice
@@ -18,8 +17,7 @@ struct Choice
     int numValues;
 };
 
-inline const std::array<Choice, 4> choices { Choice { "PanCurve", 3 }, Choice { "PanLaw", 3 },
-                                             Choice { "MsMode", 2 }, Choice { "PanMode", 2 } };
+inline const std::array<Choice, 4> choices { Choice { "PanCurve", 3 }, Choice { "PanLaw", 3 }, Choice { "MsMode", 2 }, Choice { "PanMode", 2 } };
 
 inline int indexOf (WydenzaAudioProcessor& p, const char* name)
 {

@@ -51,18 +51,23 @@ TEST (RealtimeSafety, TheGuardSeesAllocationsAndLocksOnItsOwnThreadOnly)
                                std::unique_ptr<int> q (new int (4));
                                std::lock_guard<std::mutex> lock (mutex);
                            }
-                           phase.store (2);
-                       });
+                           phase.store (2); });
 
     AudioThreadGuard::Counts own, afterOther;
 
     {
         AudioThreadGuard guard;
         auto* p = new int (3);
-        asm volatile ("" : : "g"(p) : "memory"); // the allocation must really happen
+        asm volatile(""
+                     :
+                     : "g"(p)
+                     : "memory"); // the allocation must really happen
         delete p;
         auto* block = std::malloc (16);
-        asm volatile ("" : : "g"(block) : "memory");
+        asm volatile(""
+                     :
+                     : "g"(block)
+                     : "memory");
         std::free (block);
         {
             std::lock_guard<std::mutex> lock (mutex);
@@ -165,8 +170,7 @@ TEST (RealtimeSafety, AutomationDuringBlocksAndReadsOfThePeaksAddNoAllocationOrL
 
                                     automationRounds.fetch_add (1);
                                     std::this_thread::yield();
-                                }
-                            });
+                                } });
 
     juce::AudioBuffer<float> buffer (2, 512);
     juce::MidiBuffer midi;

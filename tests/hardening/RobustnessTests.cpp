@@ -49,11 +49,10 @@ TEST_F (RobustnessTest, NonFiniteSamplesLeaveTheNextBlockCleanUnderEverySwitchCo
 
     juce::AudioBuffer<float> buffer (2, 128);
     juce::MidiBuffer midi;
-    const float bad[] { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                        -std::numeric_limits<float>::infinity() };
+    const float bad[] { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity() };
 
     forEverySwitchCombination (*p, [&] (int mask)
-    {
+                               {
         for (const auto value : bad)
         {
             fillWithSignal (buffer, 0);
@@ -70,8 +69,7 @@ TEST_F (RobustnessTest, NonFiniteSamplesLeaveTheNextBlockCleanUnderEverySwitchCo
             p->processBlock (buffer, midi);
             ASSERT_TRUE (allFinite (buffer)) << "switches " << mask << ", after sample " << value;
             EXPECT_LE (p->takeOutputPeakLeft(), 8.0f);
-        }
-    });
+        } });
 }
 
 TEST_F (RobustnessTest, SubnormalSamplesGiveNoSubnormalOutputUnlessBypassed)
@@ -84,7 +82,7 @@ TEST_F (RobustnessTest, SubnormalSamplesGiveNoSubnormalOutputUnlessBypassed)
     juce::MidiBuffer midi;
 
     forEverySwitchCombination (*p, [&] (int mask)
-    {
+                               {
         // A decaying tail that ends deep in the subnormal range, as a reverb's does.
         for (auto i = 0; i < buffer.getNumSamples(); ++i)
         {
@@ -107,8 +105,7 @@ TEST_F (RobustnessTest, SubnormalSamplesGiveNoSubnormalOutputUnlessBypassed)
         else
         {
             EXPECT_FALSE (hasSubnormal (buffer)) << "switches " << mask;
-        }
-    });
+        } });
 }
 
 TEST_F (RobustnessTest, FiniteParameterValuesOutsideTheRangeAreStoredAndGiveFiniteOutput)
