@@ -282,6 +282,7 @@ TEST_F (ConcurrencyTest, StateAndPresetOperationsOnTheMessageThreadWhileTheHostA
     // The message thread writes last: a restore leaves the chunk's values.
     automation.stopAndJoin();
     dispatchMessages();
+    p->setParameterFromEditor ("Pan", 0.3f, true);
     p->setStateInformation (savedChunk.getData(), (int) savedChunk.getSize());
 
     WydenzaAudioProcessor reference;
@@ -290,7 +291,8 @@ TEST_F (ConcurrencyTest, StateAndPresetOperationsOnTheMessageThreadWhileTheHostA
     for (auto i = 0; i < p->getParameterSet().size(); ++i)
         EXPECT_EQ (p->getParameter (i), reference.getParameter (i)) << p->getParameterName (i);
 
-    EXPECT_EQ (p->getProgramName (0), reference.getProgramName (0));
+    // A restore names the new preset by the display name before it, so a modified mark ("*") may come along.
+    EXPECT_EQ (p->getProgramName (0).trimCharactersAtEnd ("*"), reference.getProgramName (0).trimCharactersAtEnd ("*"));
 
     audio.stopAndJoin();
     EXPECT_EQ (timer.badPeaks, 0);
