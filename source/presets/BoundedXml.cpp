@@ -5,6 +5,77 @@
 
 namespace
 {
+/** Strict UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing past U+10FFFF. The framework's own check
+    lets overlong forms through, which its strings then keep as raw bytes that compare and write back
+    differently from the characters they stand for.
+*/
+bool isStrictUtf8 (const juce::uint8* bytes, size_t numBytes) noexcept
+{
+    size_t i = 0;
+
+    while (i < numBytes)
+    {
+        const auto lead = bytes[i];
+
+        if (lead < 0x80)
+        {
+            ++i;
+            continue;
+        }
+
+        size_t extra = 0;
+        juce::uint8 low = 0x80, high = 0xbf;
+
+        if (lead >= 0xc2 && lead <= 0xdf)
+        {
+            extra = 1;
+        }
+        else if (lead == 0xe0)
+        {
+            extra = 2;
+            low = 0xa0;
+        }
+        else if (lead == 0xed)
+        {
+            extra = 2;
+            high = 0x9f;
+        }
+        else if (lead >= 0xe1 && lead <= 0xef)
+        {
+            extra = 2;
+        }
+        else if (lead == 0xf0)
+        {
+            extra = 3;
+            low = 0x90;
+        }
+        else if (lead >= 0xf1 && lead <= 0xf3)
+        {
+            extra = 3;
+        }
+        else if (lead == 0xf4)
+        {
+            extra = 3;
+            high = 0x8f;
+        }
+        else
+        {
+            return false;
+        }
+
+        if (numBytes - i <= extra || bytes[i + 1] < low || bytes[i + 1] > high)
+            return false;
+
+        for (size_t k = 2; k <= extra; ++k)
+            if ((bytes[i + k] & 0xc0) != 0x80)
+                return false;
+
+        i += extra + 1;
+    }
+
+    return true;
+}
+
 /** XML allows an attribute name once per element; the framework's reader keeps every copy, and a tree
     made from them holds the name twice, which no writer can reproduce.
 */
@@ -61,7 +132,7 @@ bool BoundedXml::isValidUtf8 (const char* data, size_t numBytes) noexcept
     if (lengthUpToZero (data, numBytes) != numBytes)
         return false;
 
-    return juce::CharPointer_UTF8::isValidString (data, (int) numBytes);
+    return isStrictUtf8 (reinterpret_cast<const juce::uint8*> (data), numBytes);
 }
 
 bool BoundedXml::hasSafeStructure (const char* text, size_t numBytes) noexcept
