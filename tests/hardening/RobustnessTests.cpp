@@ -314,6 +314,37 @@ TEST_F (RobustnessTest, ThePresetReaderRefusesAnAttributeNamedTwiceInOneElement)
     EXPECT_FALSE (PresetFile::read (file).isValid());
 }
 
+TEST_F (RobustnessTest, OverlongOrSurrogateUtf8IsNoTextInPresetFilesOrStateChunks)
+{
+    const auto file = home.getChildFile ("utf8.q7p");
+    const auto readsAsPreset = [&] (const std::string& xml)
+    {
+        const auto text = std::string (PresetFile::headerMagic) + '\0' + xml;
+        return file.replaceWithData (text.data(), text.size()) && PresetFile::read (file).isValid();
+    };
+
+    EXPECT_TRUE (readsAsPreset ("<ZelvoraPreset PresetName=\"Caf\xc3\xa9 \xf0\x9f\x8e\xb5\"/>"));
+    EXPECT_FALSE (readsAsPreset ("<Z\xc1\x88m PresetName=\"x\"/>")); // 'H' in two bytes
+    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"\xe0\x80\xaf\"/>")); // '/' in three bytes
+    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"\xed\xa0\x80\"/>")); // a surrogate
+    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"\xf4\x90\x80\x80\"/>")); // past U+10FFFF
+
+    // The same check guards the state chunk: such a chunk changes nothing.
+    auto p = makeProcessor();
+    p->channelName = "Keep";
+    const std::string xml = "<Q7PLUGINSETTINGS channelName=\"\xc0\xaf\" Pan=\"0.9\"/>";
+    juce::MemoryBlock chunk;
+    {
+        juce::MemoryOutputStream out (chunk, false);
+        out.writeInt (0x21324356);
+        out.writeInt ((int) xml.size() + 1);
+        out.write (xml.data(), xml.size() + 1);
+    }
+    p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    EXPECT_EQ (p->channelName, "Keep");
+    EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.5f);
+}
+
 TEST_F (RobustnessTest, TheWordsNanAndInfAreNoNumbersInATypedText)
 {
     auto p = makeProcessor();
