@@ -79,8 +79,10 @@ if [ "$fuzz_seconds" -gt 0 ]; then
                   -rss_limit_mb=256 -timeout=10 -print_final_stats=1 -artifact_prefix="$corpus/" "$corpus" 2>&1 \
                   | sed -e '/^#[0-9].*\(NEW\|REDUCE\|pulse\)/d'); then
             failed+=("fuzzer $name")
-            echo "-- fuzzer $name failed; inputs that crashed it:"
-            ls "$corpus" | grep -E '^(crash|leak|oom|timeout)-' || true
+            mkdir -p build-fuzz/artifacts
+            cp "$corpus"/crash-* "$corpus"/leak-* "$corpus"/oom-* "$corpus"/timeout-* build-fuzz/artifacts/ 2>/dev/null || true
+            echo "-- fuzzer $name failed; the inputs that broke it are in build-fuzz/artifacts:"
+            ls build-fuzz/artifacts
         fi
         rm -rf "$corpus"
     done
