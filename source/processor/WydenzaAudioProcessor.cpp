@@ -12,6 +12,16 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cmath>
+#include <limits>
+
+namespace
+{
+/** True for a finite number that stays finite in single precision. */
+bool fitsAFloat (double v) noexcept
+{
+    return std::isfinite (v) && std::abs (v) <= (double) std::numeric_limits<float>::max();
+}
+} // namespace
 
 WydenzaAudioProcessor::WydenzaAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
@@ -203,8 +213,9 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     if (xml == nullptr)
         return;
 
-    // A corrupt number must not reach the signal chain or the editor's geometry as NaN or infinity.
-    const auto finiteOrZero = [] (double v) { return std::isfinite (v) ? v : 0.0; };
+    // A corrupt number must not reach the signal chain or the editor's geometry as NaN or infinity, nor
+    // become infinite on the way to single precision.
+    const auto finiteOrZero = [] (double v) { return fitsAFloat (v) ? v : 0.0; };
 
     defaultEditorHeight = xml->getIntAttribute ("defaultEditorHeight", defaultEditorHeight);
     lastEditorHeight = xml->getIntAttribute ("lastEditorHeight", defaultEditorHeight);
@@ -284,8 +295,8 @@ void WydenzaAudioProcessor::applyPresetTree (const juce::ValueTree& tree)
         const auto parameterIndex = parameters.indexOf (child.getProperty (PresetTree::parameterNameProperty).toString());
         const auto value = (double) child.getProperty (PresetTree::valueProperty);
 
-        // A value that is not a finite number is as unusable as an unknown name.
-        if (parameterIndex < 0 || ! std::isfinite (value))
+        // A value that is not a finite single-precision number is as unusable as an unknown name.
+        if (parameterIndex < 0 || ! fitsAFloat (value))
             continue;
 
         setParameterNotifyingHostByIndex (parameterIndex, (float) value);
