@@ -198,6 +198,35 @@ TEST_F (RobustnessTest, RestoringStateOverAndOverKeepsTheUndoHistoryBounded)
     EXPECT_TRUE (p->canUndo());
 }
 
+TEST_F (RobustnessTest, NumbersBeyondSinglePrecisionNeverBecomeInfiniteValues)
+{
+    auto p = makeProcessor();
+    p->setParameter (indexOf (*p, "Pan"), 0.3f);
+
+    // In a state chunk: restored as 0, like any other unusable number.
+    juce::XmlElement xml ("Q7PLUGINSETTINGS");
+    xml.setAttribute ("Pan", "1e300");
+    xml.setAttribute ("InputGain", "-888888888888888888888888888888888888888888888888888");
+    xml.setAttribute ("colourSchemeBrightnessAsDouble", "1e39");
+    juce::MemoryBlock chunk;
+    juce::AudioProcessor::copyXmlToBinary (xml, chunk);
+    p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+
+    EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.0f);
+    EXPECT_EQ (p->getParameter (indexOf (*p, "InputGain")), 0.0f);
+    EXPECT_EQ (p->colourSchemeBrightness, 0.0f);
+
+    // In a preset: skipped, like a value that is no number.
+    p->setParameter (indexOf (*p, "Pan"), 0.3f);
+    auto tree = p->createPresetTree();
+    tree.getChildWithProperty (PresetTree::parameterNameProperty, "Pan").setProperty (PresetTree::valueProperty, 1.0e300, nullptr);
+    tree.getChildWithProperty (PresetTree::parameterNameProperty, "StereoWidth").setProperty (PresetTree::valueProperty, 0.75, nullptr);
+    p->applyPresetTree (tree);
+
+    EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.3f);
+    EXPECT_EQ (p->getParameter (indexOf (*p, "StereoWidth")), 0.75f);
+}
+
 TEST_F (RobustnessTest, AHugeStateChunkIsRestoredWithoutTrouble)
 {
     // Sixteen megabytes of attributes nobody knows, around the values that matter.
