@@ -1,6 +1,7 @@
 // getValueForText of every parameter kind on any text, and getTextForValue on any float. A value read from
 // text stays in its kind's range, and a value in 0..1 survives its own text within the text's precision.
 #include "FuzzHelpers.h"
+#include "presets/BoundedXml.h"
 #include "processor/PluginParameter.h"
 
 #include <array>
@@ -105,7 +106,9 @@ juce::String textOf (const uint8_t* data, size_t size)
 {
     const auto* chars = reinterpret_cast<const char*> (data);
 
-    if (juce::CharPointer_UTF8::isValidString (chars, (int) size))
+    // The framework's own check passes overlong forms, which its strings then mishandle: only strict UTF-8
+    // (as the plug-in's readers demand) is taken as UTF-8.
+    if (BoundedXml::isValidUtf8 (chars, size))
         return juce::String::fromUTF8 (chars, (int) size);
 
     std::vector<juce::juce_wchar> wide (data, data + size);
