@@ -2,6 +2,7 @@
 // stays usable.
 #include "HardeningHelpers.h"
 #include "PresetTestHelpers.h"
+#include "presets/FactoryPresets.h"
 
 #include <gtest/gtest.h>
 
@@ -372,6 +373,38 @@ TEST_F (RobustnessTest, OverlongOrSurrogateUtf8IsNoTextInPresetFilesOrStateChunk
     p->setStateInformation (chunk.getData(), (int) chunk.getSize());
     EXPECT_EQ (p->channelName, "Keep");
     EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.5f);
+}
+
+TEST_F (RobustnessTest, PresetFileNamesThatAreNotUtf8DoNotDisturbTheLibrary)
+{
+    auto p = makeProcessor();
+    ASSERT_TRUE (p->saveUserPreset ("Good", false));
+    juce::MemoryBlock good;
+    ASSERT_TRUE (presetsFolder().getChildFile ("Good.q7p").loadFileAsData (good));
+
+    // Names the file system allows but that are no UTF-8: overlong forms, a lone continuation byte, a cut
+    // sequence. Each holds a real preset.
+    for (const auto* rawName : { "\xc0\xab\xc0\xab\x02.q7p", "\x80" "bad.q7p", "cut\xe2\x82.q7p", "\xc0\xaf\xc0\xae.q7p" })
+    {
+        const auto path = presetsFolder().getFullPathName().toStdString() + "/" + rawName;
+        const auto fd = ::open (path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        ASSERT_GE (fd, 0) << path;
+        EXPECT_EQ (::write (fd, good.getData(), good.getSize()), (ssize_t) good.getSize());
+        ::close (fd);
+    }
+
+    // Scanning, stepping round the whole ring, loading by position and saving again all keep working.
+    const auto names = p->getUserPresetNames();
+    EXPECT_TRUE (names.contains ("Good"));
+
+    for (auto i = 0; i < FactoryPresets::numPresets + names.size() + 2; ++i)
+        p->nextPreset();
+
+    for (auto i = 0; i < names.size(); ++i)
+        p->loadUserPreset (i);
+
+    EXPECT_TRUE (p->saveUserPreset ("Good", true));
+    EXPECT_TRUE (p->getUserPresetNames().contains ("Good"));
 }
 
 TEST_F (RobustnessTest, TheWordsNanAndInfAreNoNumbersInATypedText)
