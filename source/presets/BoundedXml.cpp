@@ -140,6 +140,19 @@ bool BoundedXml::hasSafeStructure (const char* text, size_t numBytes) noexcept
     int depth = 0;
     size_t i = 0;
 
+    // The declaration ("<?xml ...?>") is the only processing instruction the plug-in writes, and only at the
+    // start. Anywhere else the framework's reader skips one as white space and then steps back before it, for ever.
+    auto start = (size_t) 0;
+
+    while (start < numBytes && juce::CharacterFunctions::isWhitespace (text[start]))
+        ++start;
+
+    // Searched for in the raw bytes: a '<' is never part of a well-formed value or text, so this holds
+    // wherever the framework's reader might think it is.
+    for (auto k = start + 1; k + 1 < numBytes; ++k)
+        if (text[k] == '<' && text[k + 1] == '?')
+            return false;
+
     while (i < numBytes)
     {
         if (text[i] != '<')
@@ -158,6 +171,9 @@ bool BoundedXml::hasSafeStructure (const char* text, size_t numBytes) noexcept
         }
         else if (startsWithAt (text, numBytes, i, "<?"))
         {
+            if (i != start)
+                return false;
+
             i = skipPast (text, numBytes, i + 2, "?>");
         }
         else if (startsWithAt (text, numBytes, i, "<!"))
