@@ -384,7 +384,10 @@ TEST_F (RobustnessTest, PresetFileNamesThatAreNotUtf8DoNotDisturbTheLibrary)
 
     // Names the file system allows but that are no UTF-8: overlong forms, a lone continuation byte, a cut
     // sequence. Each holds a real preset.
-    for (const auto* rawName : { "\xc0\xab\xc0\xab\x02.q7p", "\x80" "bad.q7p", "cut\xe2\x82.q7p", "\xc0\xaf\xc0\xae.q7p" })
+    for (const auto* rawName : { "\xc0\xab\xc0\xab\x02.q7p", "\x80"
+                                                             "bad.q7p",
+                                 "cut\xe2\x82.q7p",
+                                 "\xc0\xaf\xc0\xae.q7p" })
     {
         const auto path = presetsFolder().getFullPathName().toStdString() + "/" + rawName;
         const auto fd = ::open (path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
@@ -405,6 +408,41 @@ TEST_F (RobustnessTest, PresetFileNamesThatAreNotUtf8DoNotDisturbTheLibrary)
 
     EXPECT_TRUE (p->saveUserPreset ("Good", true));
     EXPECT_TRUE (p->getUserPresetNames().contains ("Good"));
+}
+
+TEST_F (RobustnessTest, AProcessingInstructionInsideTheDocumentIsRefusedNotParsedForEver)
+{
+    // Followed by text inside an element, such an instruction kept the framework's XML reader looping.
+    const auto file = home.getChildFile ("pi.q7p");
+    const auto readsAsPreset = [&] (const std::string& xml)
+    {
+        const auto text = std::string (PresetFile::headerMagic) + '\0' + xml;
+        return file.replaceWithData (text.data(), text.size()) && PresetFile::read (file).isValid();
+    };
+
+    EXPECT_TRUE (readsAsPreset ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ZelvoraPreset PresetName=\"A\"/>"));
+    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"A\"><?x?>b</ZelvoraPreset>"));
+    EXPECT_FALSE (readsAsPreset ("<?xml version=\"1.0\"?><ZelvoraPreset><?x y?> text</ZelvoraPreset>"));
+
+    // The file the preset fuzzer found: an unbalanced quote hides the instruction from a structural scan.
+    const std::string found =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<ZelvoraPreset Q7PluginName=\"Wydenza\" "
+        "PresetName=\"Name &amp; &lt;Entities&gt; &quot;quoted&quot;*\">\r\n  <Parameter ParameterN"
+        "ame=\"Bypassr ParameterName=\"MuteSide\" Value=\"0.0\"/>\r\n  <Parameter Paramelue=\"1.0\""
+        "/>\r\n<?ZelvoraPresss\" Value=\"1.0\"/>\r\n</ZelvoraPreseF-8\"?>\r\n\rq";
+    EXPECT_FALSE (readsAsPreset (found));
+
+    auto p = makeProcessor();
+    const std::string xml = "<Q7PLUGINSETTINGS Pan=\"0.9\"><?x?>b</Q7PLUGINSETTINGS>";
+    juce::MemoryBlock chunk;
+    {
+        juce::MemoryOutputStream out (chunk, false);
+        out.writeInt (0x21324356);
+        out.writeInt ((int) xml.size() + 1);
+        out.write (xml.data(), xml.size() + 1);
+    }
+    p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.5f);
 }
 
 TEST_F (RobustnessTest, TheWordsNanAndInfAreNoNumbersInATypedText)
