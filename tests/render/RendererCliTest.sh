@@ -77,6 +77,7 @@ expect_failure "a mono input" "needs stereo" mono-in.wav out1.wav
 check "no output for a mono input" test ! -e out1.wav
 expect_failure "an unknown parameter" "unknown parameter 'Foo'" --set Foo=1 input.wav out2.wav
 expect_failure "a bad width" "bad value 'abc' for StereoWidth" --set StereoWidth=abc input.wav out3.wav
+expect_failure "a gain beyond its range" "bad value '30' for InputGain" --set InputGain=30 input.wav out8.wav
 expect_failure "a switch out of range" "bad value '2' for SafeBass" --set SafeBass=2 input.wav out4.wav
 expect_failure "an unknown preset" "unknown preset 'Nope'" --preset Nope input.wav out5.wav
 expect_failure "a missing input" "no such file" missing.wav out6.wav

@@ -127,6 +127,10 @@ namespace
                 fail ("bad value '" + text + "' for " + name);
 
             value = parameter->getValueForText (text);
+
+            // A gain box keeps its slider's range; the text rule alone does not.
+            if (! (value >= 0.0f && value <= 1.0f))
+                fail ("bad value '" + text + "' for " + name + " (from -12 to 12 dB)");
         }
         else
         {
