@@ -8,8 +8,16 @@
 
 namespace
 {
-/** Reads bytes up to the first zero byte or the end of the stream; false when more than maxBytes come first. */
-bool readZeroTerminated (juce::InputStream& in, juce::MemoryBlock& dest, juce::int64 maxBytes)
+enum class ReadUntil
+{
+    zeroByte,
+    end
+};
+
+/** Reads bytes up to the first zero byte (or only to the end of the stream); false when more than
+    maxBytes come first.
+*/
+bool readBounded (juce::InputStream& in, juce::MemoryBlock& dest, juce::int64 maxBytes, ReadUntil until)
 {
     dest.reset();
     char buffer[4096];
@@ -21,7 +29,8 @@ bool readZeroTerminated (juce::InputStream& in, juce::MemoryBlock& dest, juce::i
         if (numRead <= 0)
             return true;
 
-        const auto length = BoundedXml::lengthUpToZero (buffer, (size_t) numRead);
+        const auto length = until == ReadUntil::zeroByte ? BoundedXml::lengthUpToZero (buffer, (size_t) numRead)
+                                                         : (size_t) numRead;
 
         if ((juce::int64) (dest.getSize() + length) > maxBytes)
             return false;
@@ -30,26 +39,6 @@ bool readZeroTerminated (juce::InputStream& in, juce::MemoryBlock& dest, juce::i
 
         if (length < (size_t) numRead)
             return true;
-    }
-}
-
-/** Reads the whole stream; false when more than maxBytes come out. */
-bool readToEnd (juce::InputStream& in, juce::MemoryBlock& dest, juce::int64 maxBytes)
-{
-    dest.reset();
-    char buffer[4096];
-
-    for (;;)
-    {
-        const auto numRead = in.read (buffer, (int) sizeof (buffer));
-
-        if (numRead <= 0)
-            return true;
-
-        if ((juce::int64) dest.getSize() + numRead > maxBytes)
-            return false;
-
-        dest.append (buffer, (size_t) numRead);
     }
 }
 
@@ -149,13 +138,13 @@ juce::ValueTree PresetFile::read (const juce::File& file)
     if (header.endsWithChar ('c'))
     {
         juce::GZIPDecompressorInputStream unzipped (&in, false, juce::GZIPDecompressorInputStream::zlibFormat);
-        bodyFits = readToEnd (unzipped, body, maxBodyBytes)
+        bodyFits = readBounded (unzipped, body, maxBodyBytes, ReadUntil::end)
                 && endsWithChecksumOf (fileStream, juce::jmin (fileStream.getTotalLength(), maxFileBytes), body);
         body.setSize (BoundedXml::lengthUpToZero (static_cast<const char*> (body.getData()), body.getSize()));
     }
     else
     {
-        bodyFits = readZeroTerminated (in, body, maxBodyBytes);
+        bodyFits = readBounded (in, body, maxBodyBytes, ReadUntil::zeroByte);
     }
 
     if (! bodyFits)

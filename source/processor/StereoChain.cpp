@@ -15,6 +15,21 @@ namespace
     /** The larger of a peak and a sample's magnitude; a NaN sample leaves the peak as it was. Written as
         a select so that it maps onto a vector max instruction.
     */
+    /** Width and pan as each of the next four frames sees them, read in frame order. Written out rather
+        than as a loop: the compiler then keeps the values in registers.
+    */
+    inline void readFourFrames (const std::atomic<float>& width, const std::atomic<float>& pan, float* w, float* p) noexcept
+    {
+        w[0] = width.load (std::memory_order_relaxed);
+        p[0] = pan.load (std::memory_order_relaxed);
+        w[1] = width.load (std::memory_order_relaxed);
+        p[1] = pan.load (std::memory_order_relaxed);
+        w[2] = width.load (std::memory_order_relaxed);
+        p[2] = pan.load (std::memory_order_relaxed);
+        w[3] = width.load (std::memory_order_relaxed);
+        p[3] = pan.load (std::memory_order_relaxed);
+    }
+
     /** True when all four of a and b equal their current values (a NaN never does). */
     inline bool allEqual (const float* a, float currentA, const float* b, float currentB) noexcept
     {
@@ -377,14 +392,7 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
             // Four frames' reads, then one test for the usual case that none of them changed.
             if (count == 4)
             {
-                w[0] = width.load (std::memory_order_relaxed);
-                p[0] = pan.load (std::memory_order_relaxed);
-                w[1] = width.load (std::memory_order_relaxed);
-                p[1] = pan.load (std::memory_order_relaxed);
-                w[2] = width.load (std::memory_order_relaxed);
-                p[2] = pan.load (std::memory_order_relaxed);
-                w[3] = width.load (std::memory_order_relaxed);
-                p[3] = pan.load (std::memory_order_relaxed);
+                readFourFrames (width, pan, w, p);
             }
             else
             {
@@ -448,14 +456,7 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
     for (; i + 4 <= numSamples; i += 4)
     {
         float w[4], p[4];
-        w[0] = width.load (std::memory_order_relaxed);
-        p[0] = pan.load (std::memory_order_relaxed);
-        w[1] = width.load (std::memory_order_relaxed);
-        p[1] = pan.load (std::memory_order_relaxed);
-        w[2] = width.load (std::memory_order_relaxed);
-        p[2] = pan.load (std::memory_order_relaxed);
-        w[3] = width.load (std::memory_order_relaxed);
-        p[3] = pan.load (std::memory_order_relaxed);
+        readFourFrames (width, pan, w, p);
 
         if (allEqual (w, currentWidth, p, currentPan))
         {
