@@ -9,7 +9,7 @@ packages=(
     libxext-dev libxcomposite-dev libasound2-dev libjack-jackd2-dev libgl-dev
     libflac-dev libvorbis-dev libogg-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fonts-roboto-unhinted
+    xvfb xauth fonts-roboto-unhinted python3 procps
     clang libclang-rt-14-dev
 )
 
