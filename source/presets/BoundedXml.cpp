@@ -153,6 +153,23 @@ bool BoundedXml::hasSafeStructure (const char* text, size_t numBytes) noexcept
         if (text[k] == '<' && text[k + 1] == '?')
             return false;
 
+    // A hexadecimal character reference must be whole ("&#x" + one to eight hex digits + ';'): on anything
+    // else the framework's reader steps over the character after it, which past the end of the text is a
+    // read beyond the buffer.
+    for (size_t k = 0; k + 2 < numBytes; ++k)
+    {
+        if (text[k] != '&' || text[k + 1] != '#' || (text[k + 2] != 'x' && text[k + 2] != 'X'))
+            continue;
+
+        auto digits = k + 3;
+
+        while (digits < numBytes && digits - (k + 3) < 8 && juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) (juce::uint8) text[digits]) >= 0)
+            ++digits;
+
+        if (digits == k + 3 || digits >= numBytes || text[digits] != ';')
+            return false;
+    }
+
     while (i < numBytes)
     {
         if (text[i] != '<')
