@@ -39,6 +39,27 @@ bool hasSubnormal (const juce::AudioBuffer<float>& buffer)
 
 class RobustnessTest : public PresetTestEnvironment
 {
+protected:
+    /** Writes a preset file with the right header and this XML body; true when it reads back as a preset. */
+    bool readsAsPreset (const juce::String& fileName, const std::string& xml)
+    {
+        const auto file = home.getChildFile (fileName);
+        const auto text = std::string (PresetFile::headerMagic) + '\0' + xml;
+        return file.replaceWithData (text.data(), text.size()) && PresetFile::read (file).isValid();
+    }
+
+    /** Hands the processor a state chunk in the framework's binary XML wrapping around this text. */
+    static void restoreChunkWithXml (juce::AudioProcessor& processor, const std::string& xml)
+    {
+        juce::MemoryBlock chunk;
+        {
+            juce::MemoryOutputStream out (chunk, false);
+            out.writeInt (0x21324356);
+            out.writeInt ((int) xml.size() + 1);
+            out.write (xml.data(), xml.size() + 1);
+        }
+        processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
+    }
 };
 } // namespace
 
@@ -346,31 +367,19 @@ TEST_F (RobustnessTest, ThePresetReaderRefusesAnAttributeNamedTwiceInOneElement)
 
 TEST_F (RobustnessTest, OverlongOrSurrogateUtf8IsNoTextInPresetFilesOrStateChunks)
 {
-    const auto file = home.getChildFile ("utf8.q7p");
-    const auto readsAsPreset = [&] (const std::string& xml)
-    {
-        const auto text = std::string (PresetFile::headerMagic) + '\0' + xml;
-        return file.replaceWithData (text.data(), text.size()) && PresetFile::read (file).isValid();
-    };
+    const auto readsAsUtf8Preset = [this] (const std::string& xml) { return readsAsPreset ("utf8.q7p", xml); };
 
-    EXPECT_TRUE (readsAsPreset ("<ZelvoraPreset PresetName=\"Caf\xc3\xa9 \xf0\x9f\x8e\xb5\"/>"));
-    EXPECT_FALSE (readsAsPreset ("<Z\xc1\x88m PresetName=\"x\"/>")); // 'H' in two bytes
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"\xe0\x80\xaf\"/>")); // '/' in three bytes
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"\xed\xa0\x80\"/>")); // a surrogate
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"\xf4\x90\x80\x80\"/>")); // past U+10FFFF
+    EXPECT_TRUE (readsAsUtf8Preset ("<ZelvoraPreset PresetName=\"Caf\xc3\xa9 \xf0\x9f\x8e\xb5\"/>"));
+    EXPECT_FALSE (readsAsUtf8Preset ("<Z\xc1\x88m PresetName=\"x\"/>")); // 'H' in two bytes
+    EXPECT_FALSE (readsAsUtf8Preset ("<ZelvoraPreset PresetName=\"\xe0\x80\xaf\"/>")); // '/' in three bytes
+    EXPECT_FALSE (readsAsUtf8Preset ("<ZelvoraPreset PresetName=\"\xed\xa0\x80\"/>")); // a surrogate
+    EXPECT_FALSE (readsAsUtf8Preset ("<ZelvoraPreset PresetName=\"\xf4\x90\x80\x80\"/>")); // past U+10FFFF
 
     // The same check guards the state chunk: such a chunk changes nothing.
     auto p = makeProcessor();
     p->channelName = "Keep";
     const std::string xml = "<Q7PLUGINSETTINGS channelName=\"\xc0\xaf\" Pan=\"0.9\"/>";
-    juce::MemoryBlock chunk;
-    {
-        juce::MemoryOutputStream out (chunk, false);
-        out.writeInt (0x21324356);
-        out.writeInt ((int) xml.size() + 1);
-        out.write (xml.data(), xml.size() + 1);
-    }
-    p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    restoreChunkWithXml (*p, xml);
     EXPECT_EQ (p->channelName, "Keep");
     EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.5f);
 }
@@ -413,16 +422,11 @@ TEST_F (RobustnessTest, PresetFileNamesThatAreNotUtf8DoNotDisturbTheLibrary)
 TEST_F (RobustnessTest, AProcessingInstructionInsideTheDocumentIsRefusedNotParsedForEver)
 {
     // Followed by text inside an element, such an instruction kept the framework's XML reader looping.
-    const auto file = home.getChildFile ("pi.q7p");
-    const auto readsAsPreset = [&] (const std::string& xml)
-    {
-        const auto text = std::string (PresetFile::headerMagic) + '\0' + xml;
-        return file.replaceWithData (text.data(), text.size()) && PresetFile::read (file).isValid();
-    };
+    const auto readsAsPiPreset = [this] (const std::string& xml) { return readsAsPreset ("pi.q7p", xml); };
 
-    EXPECT_TRUE (readsAsPreset ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ZelvoraPreset PresetName=\"A\"/>"));
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"A\"><?x?>b</ZelvoraPreset>"));
-    EXPECT_FALSE (readsAsPreset ("<?xml version=\"1.0\"?><ZelvoraPreset><?x y?> text</ZelvoraPreset>"));
+    EXPECT_TRUE (readsAsPiPreset ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ZelvoraPreset PresetName=\"A\"/>"));
+    EXPECT_FALSE (readsAsPiPreset ("<ZelvoraPreset PresetName=\"A\"><?x?>b</ZelvoraPreset>"));
+    EXPECT_FALSE (readsAsPiPreset ("<?xml version=\"1.0\"?><ZelvoraPreset><?x y?> text</ZelvoraPreset>"));
 
     // The file the preset fuzzer found: an unbalanced quote hides the instruction from a structural scan.
     const std::string found =
@@ -430,18 +434,11 @@ TEST_F (RobustnessTest, AProcessingInstructionInsideTheDocumentIsRefusedNotParse
         "PresetName=\"Name &amp; &lt;Entities&gt; &quot;quoted&quot;*\">\r\n  <Parameter ParameterN"
         "ame=\"Bypassr ParameterName=\"MuteSide\" Value=\"0.0\"/>\r\n  <Parameter Paramelue=\"1.0\""
         "/>\r\n<?ZelvoraPresss\" Value=\"1.0\"/>\r\n</ZelvoraPreseF-8\"?>\r\n\rq";
-    EXPECT_FALSE (readsAsPreset (found));
+    EXPECT_FALSE (readsAsPiPreset (found));
 
     auto p = makeProcessor();
     const std::string xml = "<Q7PLUGINSETTINGS Pan=\"0.9\"><?x?>b</Q7PLUGINSETTINGS>";
-    juce::MemoryBlock chunk;
-    {
-        juce::MemoryOutputStream out (chunk, false);
-        out.writeInt (0x21324356);
-        out.writeInt ((int) xml.size() + 1);
-        out.write (xml.data(), xml.size() + 1);
-    }
-    p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    restoreChunkWithXml (*p, xml);
     EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.5f);
 }
 
@@ -449,31 +446,19 @@ TEST_F (RobustnessTest, AHexCharacterReferenceMustBeWholeOrTheDocumentIsRefused)
 {
     // The framework's reader steps over the character after a broken "&#x" reference; at the very end of
     // the text that read went past the buffer (the preset fuzzer found it after 8.5 million runs).
-    const auto file = home.getChildFile ("hex.q7p");
-    const auto readsAsPreset = [&] (const std::string& xml)
-    {
-        const auto text = std::string (PresetFile::headerMagic) + '\0' + xml;
-        return file.replaceWithData (text.data(), text.size()) && PresetFile::read (file).isValid();
-    };
+    const auto readsAsHexPreset = [this] (const std::string& xml) { return readsAsPreset ("hex.q7p", xml); };
 
-    EXPECT_TRUE (readsAsPreset ("<ZelvoraPreset PresetName=\"A&#x41;&#X2d;\"/>"));
-    EXPECT_EQ (PresetFile::read (file).getProperty ("PresetName").toString(), "AA-");
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"A\">&#x"));
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"A\">x&#X</ZelvoraPreset>"));
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"&#x;\"/>"));
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"&#xZ1;\"/>"));
-    EXPECT_FALSE (readsAsPreset ("<ZelvoraPreset PresetName=\"&#x123456789;\"/>"));
+    EXPECT_TRUE (readsAsHexPreset ("<ZelvoraPreset PresetName=\"A&#x41;&#X2d;\"/>"));
+    EXPECT_EQ (PresetFile::read (home.getChildFile ("hex.q7p")).getProperty ("PresetName").toString(), "AA-");
+    EXPECT_FALSE (readsAsHexPreset ("<ZelvoraPreset PresetName=\"A\">&#x"));
+    EXPECT_FALSE (readsAsHexPreset ("<ZelvoraPreset PresetName=\"A\">x&#X</ZelvoraPreset>"));
+    EXPECT_FALSE (readsAsHexPreset ("<ZelvoraPreset PresetName=\"&#x;\"/>"));
+    EXPECT_FALSE (readsAsHexPreset ("<ZelvoraPreset PresetName=\"&#xZ1;\"/>"));
+    EXPECT_FALSE (readsAsHexPreset ("<ZelvoraPreset PresetName=\"&#x123456789;\"/>"));
 
     auto p = makeProcessor();
     const std::string xml = "<Q7PLUGINSETTINGS Pan=\"0.9\">&#x</Q7PLUGINSETTINGS>";
-    juce::MemoryBlock chunk;
-    {
-        juce::MemoryOutputStream out (chunk, false);
-        out.writeInt (0x21324356);
-        out.writeInt ((int) xml.size() + 1);
-        out.write (xml.data(), xml.size() + 1);
-    }
-    p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    restoreChunkWithXml (*p, xml);
     EXPECT_EQ (p->getParameter (indexOf (*p, "Pan")), 0.5f);
 }
 
