@@ -24,7 +24,8 @@ struct PresetFolderFixture
 
         for (auto i = 0; i < numFiles; ++i)
             PresetFile::write (typicalTree ("User Preset " + juce::String (i)),
-                               folder.getChildFile ("User Preset " + juce::String (i) + ".q7p"), true);
+                               folder.getChildFile ("User Preset " + juce::String (i) + ".q7p"),
+                               true);
     }
 
     ~PresetFolderFixture() { home.deleteRecursively(); }
@@ -32,9 +33,7 @@ struct PresetFolderFixture
     static juce::ValueTree typicalTree (const juce::String& name)
     {
         auto tree = PresetTree::create (name);
-        const char* names[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR", "PhaseFlip",
-                                "Mono", "MuteAll", "MuteMid", "MuteSide", "PanCurve", "PanLaw", "MsMode", "PanMode",
-                                "SafeBassFreq", "SafeBass" };
+        const char* names[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR", "PhaseFlip", "Mono", "MuteAll", "MuteMid", "MuteSide", "PanCurve", "PanLaw", "MsMode", "PanMode", "SafeBassFreq", "SafeBass" };
 
         for (auto* parameterName : names)
             PresetTree::setParameterValue (tree, parameterName, 0.123456f, nullptr);

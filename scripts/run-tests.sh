@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Every test on a fresh Debian 12 machine: install what is needed, build the plug-in formats and the
-# tests, and run them all under CTest (GUI and host-loading tests run under Xvfb). Then the hardening
-# stages: the unit, widget, robustness and concurrency tests under AddressSanitizer with
-# UndefinedBehaviorSanitizer, the concurrency tests under ThreadSanitizer, and a short run of each fuzzer.
+# Every test on a fresh Debian 12 machine: install what is needed, check our sources' formatting, build
+# the plug-in formats and the tests, and run them all under CTest (GUI and host-loading tests run under
+# Xvfb). Then the hardening stages: the unit, widget, robustness and concurrency tests under
+# AddressSanitizer with UndefinedBehaviorSanitizer, the concurrency tests under ThreadSanitizer, and a
+# short run of each fuzzer.
 #
 # WYDENZA_FUZZ_SECONDS sets the length of each fuzzer's run (default 60; 0 skips the fuzzers).
 set -euo pipefail
@@ -33,7 +34,15 @@ export HOME="$test_home" XDG_CONFIG_HOME="$test_home/.config"
 mkdir -p "$CCACHE_DIR" 2>/dev/null || true
 
 #---------------------------------------------------------------------------------------------------
-stage "1/4 Build and run the whole suite (plug-in formats, unit, widget, host-loading, hardening tests)"
+stage "1/5 Our sources follow .clang-format"
+if ! git ls-files -z -- source tests tools benchmarks fuzz | grep -zE '\.(cpp|h)$' \
+        | xargs -0 clang-format-14 --dry-run --Werror; then
+    echo "-- run clang-format-14 -i on the files above"
+    failed+=("formatting")
+fi
+
+#---------------------------------------------------------------------------------------------------
+stage "2/5 Build and run the whole suite (plug-in formats, unit, widget, host-loading, hardening tests)"
 build_dir="${WYDENZA_BUILD_DIR:-build-tests}"
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DWYDENZA_BUILD_TESTS=ON -DWYDENZA_BUILD_BENCHMARKS=ON
@@ -46,7 +55,7 @@ sanitizer_flags=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
                  -DWYDENZA_BUILD_PLUGINS=OFF -DWYDENZA_BUILD_BENCHMARKS=OFF -DWYDENZA_BUILD_TESTS=ON)
 
 #---------------------------------------------------------------------------------------------------
-stage "2/4 Unit, widget, robustness and concurrency tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+stage "3/5 Unit, widget, robustness and concurrency tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan "${sanitizer_flags[@]}" -DWYDENZA_SANITIZE=address
 cmake --build build-asan -j"$jobs" --target wydenza-unit-tests wydenza-widget-tests \
       wydenza-robustness-tests wydenza-concurrency-tests
@@ -57,14 +66,14 @@ export LSAN_OPTIONS="suppressions=$root/scripts/sanitizers/lsan.supp:print_suppr
     || failed+=("tests under ASan+UBSan")
 
 #---------------------------------------------------------------------------------------------------
-stage "3/4 Concurrency tests under ThreadSanitizer"
+stage "4/5 Concurrency tests under ThreadSanitizer"
 cmake -S . -B build-tsan "${sanitizer_flags[@]}" -DWYDENZA_SANITIZE=thread
 cmake --build build-tsan -j"$jobs" --target wydenza-concurrency-tests
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/sanitizers/tsan.supp"
 (cd build-tsan && ctest --output-on-failure --timeout 1500 -R '^concurrency$') || failed+=("concurrency tests under TSan")
 
 #---------------------------------------------------------------------------------------------------
-stage "4/4 Fuzzers (libFuzzer + ASan), ${fuzz_seconds} s each"
+stage "5/5 Fuzzers (libFuzzer + ASan), ${fuzz_seconds} s each"
 if [ "$fuzz_seconds" -gt 0 ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz "${sanitizer_flags[@]}" -DWYDENZA_BUILD_TESTS=OFF -DWYDENZA_FUZZ=ON
     fuzzers=(preset-file state parameter-text)

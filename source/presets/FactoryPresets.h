@@ -13,8 +13,8 @@ public:
     struct Row
     {
         const char* name;
-        float stereoWidth;  // normalised: percent / 200
-        float safeBass;     // switch: 1 = on
+        float stereoWidth; // normalised: percent / 200
+        float safeBass; // switch: 1 = on
         float safeBassFreq; // normalised: (hertz - 10) / 490
     };
 

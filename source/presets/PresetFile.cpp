@@ -3,7 +3,7 @@
 #include "BoundedXml.h"
 
 #if JUCE_LINUX || JUCE_MAC || JUCE_BSD
- #include <sys/stat.h>
+#include <sys/stat.h>
 #endif
 
 namespace
@@ -69,7 +69,7 @@ bool endsWithChecksumOf (juce::FileInputStream& file, juce::int64 fileSize, cons
         return false;
 
     const auto expected = (juce::uint32) stored[0] << 24 | (juce::uint32) stored[1] << 16
-                        | (juce::uint32) stored[2] << 8 | (juce::uint32) stored[3];
+                          | (juce::uint32) stored[2] << 8 | (juce::uint32) stored[3];
     return expected == adler32 (decompressed.getData(), decompressed.getSize());
 }
 
@@ -96,12 +96,12 @@ bool readHeader (juce::InputStream& in, juce::MemoryBlock& dest, juce::int64 max
 
 bool PresetFile::isRegularFile (const juce::File& file)
 {
-   #if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
     struct stat info;
     return ::stat (file.getFullPathName().toRawUTF8(), &info) == 0 && S_ISREG (info.st_mode);
-   #else
+#else
     return file.existsAsFile();
-   #endif
+#endif
 }
 
 juce::ValueTree PresetFile::read (const juce::File& file)
@@ -139,7 +139,7 @@ juce::ValueTree PresetFile::read (const juce::File& file)
     {
         juce::GZIPDecompressorInputStream unzipped (&in, false, juce::GZIPDecompressorInputStream::zlibFormat);
         bodyFits = readBounded (unzipped, body, maxBodyBytes, ReadUntil::end)
-                && endsWithChecksumOf (fileStream, juce::jmin (fileStream.getTotalLength(), maxFileBytes), body);
+                   && endsWithChecksumOf (fileStream, juce::jmin (fileStream.getTotalLength(), maxFileBytes), body);
         body.setSize (BoundedXml::lengthUpToZero (static_cast<const char*> (body.getData()), body.getSize()));
     }
     else

@@ -3,13 +3,13 @@
 #include "PresetTree.h"
 
 #if JUCE_LINUX
- #include <sys/sysinfo.h>
+#include <sys/sysinfo.h>
 #elif JUCE_WINDOWS
- #include <windows.h>
+#include <windows.h>
 #endif
 
 #ifndef JucePlugin_VersionString
- #define JucePlugin_VersionString "1.0.7"
+#define JucePlugin_VersionString "1.0.7"
 #endif
 
 void PresetMetadata::addTo (juce::ValueTree& tree, const juce::AudioProcessor& processor, juce::Time saveTime)
@@ -40,13 +40,12 @@ void PresetMetadata::addTo (juce::ValueTree& tree, const juce::AudioProcessor& p
 
 juce::String PresetMetadata::formatLastSaved (juce::Time time)
 {
-    static const char* const months[] = { "Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
+    static const char* const months[] = { "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
 
     return juce::String (time.getDayOfMonth()) + " " + months[juce::jlimit (0, 11, time.getMonth())] + " "
-         + juce::String (time.getYear()).paddedLeft ('0', 4) + " " + juce::String (time.getHoursInAmPmFormat()) + ":"
-         + juce::String (time.getMinutes()).paddedLeft ('0', 2) + ":"
-         + juce::String (time.getSeconds()).paddedLeft ('0', 2) + (time.isAfternoon() ? "pm" : "am");
+           + juce::String (time.getYear()).paddedLeft ('0', 4) + " " + juce::String (time.getHoursInAmPmFormat()) + ":"
+           + juce::String (time.getMinutes()).paddedLeft ('0', 2) + ":"
+           + juce::String (time.getSeconds()).paddedLeft ('0', 2) + (time.isAfternoon() ? "pm" : "am");
 }
 
 juce::String PresetMetadata::describeDevice()
@@ -54,20 +53,20 @@ juce::String PresetMetadata::describeDevice()
     const auto memoryMegabytes = getTotalPhysicalMemoryBytes() / 1048576 + 1;
 
     return juce::SystemStats::getCpuVendor() + " " + juce::String (juce::SystemStats::getCpuSpeedInMegahertz()) + "MHz "
-         + juce::String (juce::SystemStats::getNumCpus()) + " CPU cores / " + juce::String (memoryMegabytes)
-         + "MB Memory";
+           + juce::String (juce::SystemStats::getNumCpus()) + " CPU cores / " + juce::String (memoryMegabytes)
+           + "MB Memory";
 }
 
 juce::int64 PresetMetadata::getTotalPhysicalMemoryBytes()
 {
-   #if JUCE_LINUX
+#if JUCE_LINUX
     struct sysinfo info;
 
     if (sysinfo (&info) == 0)
         return (juce::int64) info.totalram * (juce::int64) info.mem_unit;
 
     return 0;
-   #elif JUCE_WINDOWS
+#elif JUCE_WINDOWS
     MEMORYSTATUSEX status;
     status.dwLength = sizeof (status);
 
@@ -75,7 +74,7 @@ juce::int64 PresetMetadata::getTotalPhysicalMemoryBytes()
         return (juce::int64) status.ullTotalPhys;
 
     return 0;
-   #else
+#else
     return (juce::int64) juce::SystemStats::getMemorySizeInMegabytes() * 1048576;
-   #endif
+#endif
 }

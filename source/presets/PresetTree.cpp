@@ -45,8 +45,7 @@ juce::ValueTree PresetTree::findParameter (const juce::ValueTree& tree, const ju
     return {};
 }
 
-void PresetTree::setParameterValue (juce::ValueTree& tree, const juce::String& parameterName, float value,
-                                    juce::UndoManager* undoManager)
+void PresetTree::setParameterValue (juce::ValueTree& tree, const juce::String& parameterName, float value, juce::UndoManager* undoManager)
 {
     if (! tree.isValid())
         return;

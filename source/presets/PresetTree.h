@@ -39,8 +39,7 @@ public:
     /** Sets "Value" of the named parameter's child through the undo manager, or appends a new child
         without recording anything when there is none.
     */
-    static void setParameterValue (juce::ValueTree& tree, const juce::String& parameterName, float value,
-                                   juce::UndoManager* undoManager);
+    static void setParameterValue (juce::ValueTree& tree, const juce::String& parameterName, float value, juce::UndoManager* undoManager);
 
     /** Makes dest's root properties equal to source's, and each child's properties equal to those of the
         source child with the same "ParameterName" (or empty when source has none), through the undo manager.

@@ -4,7 +4,7 @@
 #include "processor/SettingsFile.h"
 
 #if JUCE_LINUX || JUCE_MAC || JUCE_BSD
- #include <sys/stat.h>
+#include <sys/stat.h>
 #endif
 
 juce::File UserPresetFolder::getDefaultFolder()
@@ -85,14 +85,14 @@ juce::File UserPresetFolder::getFileForName (const juce::String& name) const
 bool UserPresetFolder::Stamp::operator== (const Stamp& other) const noexcept
 {
     return size == other.size && modifiedNanos == other.modifiedNanos && changedNanos == other.changedNanos
-        && fileId == other.fileId && isRegular == other.isRegular;
+           && fileId == other.fileId && isRegular == other.isRegular;
 }
 
 UserPresetFolder::Stamp UserPresetFolder::stampOf (const juce::File& file)
 {
     Stamp stamp;
 
-   #if JUCE_LINUX || JUCE_BSD
+#if JUCE_LINUX || JUCE_BSD
     struct stat info;
 
     if (::stat (file.getFullPathName().toRawUTF8(), &info) == 0)
@@ -103,7 +103,7 @@ UserPresetFolder::Stamp UserPresetFolder::stampOf (const juce::File& file)
         stamp.fileId = (juce::int64) info.st_ino;
         stamp.isRegular = S_ISREG (info.st_mode);
     }
-   #elif JUCE_MAC
+#elif JUCE_MAC
     struct stat info;
 
     if (::stat (file.getFullPathName().toRawUTF8(), &info) == 0)
@@ -114,12 +114,12 @@ UserPresetFolder::Stamp UserPresetFolder::stampOf (const juce::File& file)
         stamp.fileId = (juce::int64) info.st_ino;
         stamp.isRegular = S_ISREG (info.st_mode);
     }
-   #else
+#else
     stamp.size = file.getSize();
     stamp.modifiedNanos = file.getLastModificationTime().toMilliseconds() * 1000000;
     stamp.changedNanos = file.getCreationTime().toMilliseconds() * 1000000;
     stamp.isRegular = file.existsAsFile();
-   #endif
+#endif
 
     return stamp;
 }

@@ -12,8 +12,7 @@
 class PluginParameter
 {
 public:
-    PluginParameter (int indexInSet, const juce::String& parameterName, float defaultNormalisedValue,
-                     ParameterDisplayKind kind);
+    PluginParameter (int indexInSet, const juce::String& parameterName, float defaultNormalisedValue, ParameterDisplayKind kind);
 
     float getValue() const noexcept { return value.load (std::memory_order_relaxed); }
     void setValue (float newValue) noexcept { value.store (newValue, std::memory_order_relaxed); }

@@ -17,7 +17,7 @@ juce::PropertiesFile::Options SettingsFile::makeOptions()
 
 juce::File SettingsFile::getApplicationDataFolder()
 {
-   #if JUCE_LINUX || JUCE_BSD
+#if JUCE_LINUX || JUCE_BSD
     // JUCE's own lookup ignores the environment variable; the XDG rules say it wins when absolute.
     if (const auto* configHome = std::getenv ("XDG_CONFIG_HOME"))
     {
@@ -26,7 +26,7 @@ juce::File SettingsFile::getApplicationDataFolder()
         if (juce::File::isAbsolutePath (path))
             return juce::File (path);
     }
-   #endif
+#endif
 
     return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory);
 }
@@ -38,13 +38,13 @@ juce::File SettingsFile::getMakerFolder()
 
 juce::File SettingsFile::getFileFor (const juce::PropertiesFile::Options& options)
 {
-   #if JUCE_LINUX || JUCE_BSD
+#if JUCE_LINUX || JUCE_BSD
     return getApplicationDataFolder()
         .getChildFile (options.folderName)
         .getChildFile (options.applicationName + "." + options.filenameSuffix);
-   #else
+#else
     return options.getDefaultFile();
-   #endif
+#endif
 }
 
 std::unique_ptr<juce::PropertiesFile> SettingsFile::open (const juce::PropertiesFile::Options& options)

@@ -4,151 +4,141 @@
 #include <cmath>
 
 #if defined(__SSE2__)
- #include <emmintrin.h>
- #define WYDENZA_SSE 1
+#include <emmintrin.h>
+#define WYDENZA_SSE 1
 #else
- #define WYDENZA_SSE 0
+#define WYDENZA_SSE 0
 #endif
 
 namespace
 {
-    /** The larger of a peak and a sample's magnitude; a NaN sample leaves the peak as it was. Written as
-        a select so that it maps onto a vector max instruction.
-    */
-    /** Width and pan as each of the next four frames sees them, read in frame order. Written out rather
-        than as a loop: the compiler then keeps the values in registers.
-    */
-    inline void readFourFrames (const std::atomic<float>& width, const std::atomic<float>& pan, float* w, float* p) noexcept
-    {
-        w[0] = width.load (std::memory_order_relaxed);
-        p[0] = pan.load (std::memory_order_relaxed);
-        w[1] = width.load (std::memory_order_relaxed);
-        p[1] = pan.load (std::memory_order_relaxed);
-        w[2] = width.load (std::memory_order_relaxed);
-        p[2] = pan.load (std::memory_order_relaxed);
-        w[3] = width.load (std::memory_order_relaxed);
-        p[3] = pan.load (std::memory_order_relaxed);
-    }
-
-    /** True when all four of a and b equal their current values (a NaN never does). */
-    inline bool allEqual (const float* a, float currentA, const float* b, float currentB) noexcept
-    {
-       #if WYDENZA_SSE
-        // Built from the four scalars rather than loaded: a wide load straight after narrow stores stalls.
-        const auto differs = _mm_or_ps (_mm_cmpneq_ps (_mm_setr_ps (a[0], a[1], a[2], a[3]), _mm_set1_ps (currentA)),
-                                        _mm_cmpneq_ps (_mm_setr_ps (b[0], b[1], b[2], b[3]), _mm_set1_ps (currentB)));
-        return _mm_movemask_ps (differs) == 0;
-       #else
-        return (a[0] == currentA) & (a[1] == currentA) & (a[2] == currentA) & (a[3] == currentA)
-             & (b[0] == currentB) & (b[1] == currentB) & (b[2] == currentB) & (b[3] == currentB);
-       #endif
-    }
-
-    inline float maxMagnitude (float peak, float sample) noexcept
-    {
-        const auto magnitude = std::abs (sample);
-        return magnitude > peak ? magnitude : peak;
-    }
-
-    inline float raise (float peak, float sample) noexcept
-    {
-        return std::max (peak, std::abs (sample));
-    }
+/** Width and pan as each of the next four frames sees them, read in frame order. Written out rather
+    than as a loop: the compiler then keeps the values in registers.
+*/
+inline void readFourFrames (const std::atomic<float>& width, const std::atomic<float>& pan, float* w, float* p) noexcept
+{
+    w[0] = width.load (std::memory_order_relaxed);
+    p[0] = pan.load (std::memory_order_relaxed);
+    w[1] = width.load (std::memory_order_relaxed);
+    p[1] = pan.load (std::memory_order_relaxed);
+    w[2] = width.load (std::memory_order_relaxed);
+    p[2] = pan.load (std::memory_order_relaxed);
+    w[3] = width.load (std::memory_order_relaxed);
+    p[3] = pan.load (std::memory_order_relaxed);
 }
+
+/** True when all four of a and b equal their current values (a NaN never does). */
+inline bool allEqual (const float* a, float currentA, const float* b, float currentB) noexcept
+{
+#if WYDENZA_SSE
+    // Built from the four scalars rather than loaded: a wide load straight after narrow stores stalls.
+    const auto differs = _mm_or_ps (_mm_cmpneq_ps (_mm_setr_ps (a[0], a[1], a[2], a[3]), _mm_set1_ps (currentA)),
+                                    _mm_cmpneq_ps (_mm_setr_ps (b[0], b[1], b[2], b[3]), _mm_set1_ps (currentB)));
+    return _mm_movemask_ps (differs) == 0;
+#else
+    return (a[0] == currentA) & (a[1] == currentA) & (a[2] == currentA) & (a[3] == currentA)
+           & (b[0] == currentB) & (b[1] == currentB) & (b[2] == currentB) & (b[3] == currentB);
+#endif
+}
+
+inline float maxMagnitude (float peak, float sample) noexcept
+{
+    const auto magnitude = std::abs (sample);
+    return magnitude > peak ? magnitude : peak;
+}
+} // namespace
 
 /** Gain, swap, polarity and mono, as one linear map from the input pair. */
 StereoChain::Matrix2 StereoChain::makeInputStage (const StereoChainSettings& s) noexcept
-    {
-        Matrix2 m;
+{
+    Matrix2 m;
 
-        if (s.bypass)
-            return m;
-
-        const auto g = s.inputGain;
-        m = { g, 0.0f, 0.0f, g };
-
-        if (s.muteAll)
-            return m;
-
-        if (s.swap && ! s.mono)
-            m = { 0.0f, g, g, 0.0f };
-
-        if (s.flip)
-            m = { -m.ll, -m.lr, -m.rl, -m.rr };
-
-        if (s.mono)
-        {
-            const auto sumL = (m.ll + m.rl) * 0.5f;
-            const auto sumR = (m.lr + m.rr) * 0.5f;
-            m = { sumL, sumR, sumL, sumR };
-        }
-
+    if (s.bypass)
         return m;
+
+    const auto g = s.inputGain;
+    m = { g, 0.0f, 0.0f, g };
+
+    if (s.muteAll)
+        return m;
+
+    if (s.swap && ! s.mono)
+        m = { 0.0f, g, g, 0.0f };
+
+    if (s.flip)
+        m = { -m.ll, -m.lr, -m.rl, -m.rr };
+
+    if (s.mono)
+    {
+        const auto sumL = (m.ll + m.rl) * 0.5f;
+        const auto sumR = (m.lr + m.rr) * 0.5f;
+        m = { sumL, sumR, sumL, sumR };
     }
+
+    return m;
+}
 
 /** Width, mid compensation, pan curve, pan law and the mid/side mutes: from the input stage's pair to the
     panned signal's mid (row l) and side (row r).
 */
 StereoChain::Matrix2 StereoChain::makeMidSideStage (const StereoChainSettings& s, float widthValue, float panValue) noexcept
+{
+    if (s.muteAll)
+        return { 0.0f, 0.0f, 0.0f, 0.0f };
+
+    const auto w = 2.0f * widthValue;
+    const auto p = 2.0f * panValue - 1.0f;
+    const auto absP = std::abs (p);
+
+    const auto effectiveWidth = s.panMode == 0.0f ? w * (1.0f - absP) : w;
+
+    auto midGain = 1.0f;
+
+    if (s.msMode == 0.1f)
     {
-        if (s.muteAll)
-            return { 0.0f, 0.0f, 0.0f, 0.0f };
-
-        const auto w = 2.0f * widthValue;
-        const auto p = 2.0f * panValue - 1.0f;
-        const auto absP = std::abs (p);
-
-        const auto effectiveWidth = s.panMode == 0.0f ? w * (1.0f - absP) : w;
-
-        auto midGain = 1.0f;
-
-        if (s.msMode == 0.1f)
-        {
-            if (effectiveWidth > 1.0f)
-                midGain = 1.0f / effectiveWidth;
-            else if (effectiveWidth < 1.0f)
-                midGain = 1.5f - 0.5f * effectiveWidth;
-        }
-
-        // A host may send pan values outside 0..1; the curve then stays at silence instead of NaN.
-        const auto a = std::max (0.0f, 1.0f - absP);
-        constexpr auto quarterPi = juce::MathConstants<float>::pi / 4.0f;
-        const auto curveGain = s.panCurve == 0.0f ? a : (s.panCurve == 0.1f ? std::sqrt (a) : std::sin (a * quarterPi));
-
-        const auto lawSlope = s.panLaw == 0.1f ? 0.5f : (s.panLaw == 0.2f ? 1.0f : 0.0f);
-        const auto boost = 1.0f + lawSlope * absP;
-
-        auto leftGain = 1.0f, rightGain = 1.0f;
-
-        if (p < 0.0f)
-        {
-            rightGain = curveGain;
-            leftGain = boost;
-        }
-        else if (p > 0.0f)
-        {
-            leftGain = curveGain;
-            rightGain = boost;
-        }
-
-        // Left and right after width and mid compensation, as functions of the input pair.
-        const auto direct = 0.5f * (midGain + effectiveWidth);
-        const auto cross = 0.5f * (midGain - effectiveWidth);
-        const auto panLeftL = leftGain * direct, panLeftR = leftGain * cross;
-        const auto panRightL = rightGain * cross, panRightR = rightGain * direct;
-
-        Matrix2 m { 0.5f * (panLeftL + panRightL), 0.5f * (panLeftR + panRightR),
-                    0.5f * (panRightL - panLeftL), 0.5f * (panRightR - panLeftR) };
-
-        if (s.muteMid)
-            m.ll = m.lr = 0.0f;
-
-        if (s.muteSide)
-            m.rl = m.rr = 0.0f;
-
-        return m;
+        if (effectiveWidth > 1.0f)
+            midGain = 1.0f / effectiveWidth;
+        else if (effectiveWidth < 1.0f)
+            midGain = 1.5f - 0.5f * effectiveWidth;
     }
 
+    // A host may send pan values outside 0..1; the curve then stays at silence instead of NaN.
+    const auto a = std::max (0.0f, 1.0f - absP);
+    constexpr auto quarterPi = juce::MathConstants<float>::pi / 4.0f;
+    const auto curveGain = s.panCurve == 0.0f ? a : (s.panCurve == 0.1f ? std::sqrt (a) : std::sin (a * quarterPi));
+
+    const auto lawSlope = s.panLaw == 0.1f ? 0.5f : (s.panLaw == 0.2f ? 1.0f : 0.0f);
+    const auto boost = 1.0f + lawSlope * absP;
+
+    auto leftGain = 1.0f, rightGain = 1.0f;
+
+    if (p < 0.0f)
+    {
+        rightGain = curveGain;
+        leftGain = boost;
+    }
+    else if (p > 0.0f)
+    {
+        leftGain = curveGain;
+        rightGain = boost;
+    }
+
+    // Left and right after width and mid compensation, as functions of the input pair.
+    const auto direct = 0.5f * (midGain + effectiveWidth);
+    const auto cross = 0.5f * (midGain - effectiveWidth);
+    const auto panLeftL = leftGain * direct, panLeftR = leftGain * cross;
+    const auto panRightL = rightGain * cross, panRightR = rightGain * direct;
+
+    Matrix2 m { 0.5f * (panLeftL + panRightL), 0.5f * (panLeftR + panRightR), 0.5f * (panRightL - panLeftL), 0.5f * (panRightR - panLeftR) };
+
+    if (s.muteMid)
+        m.ll = m.lr = 0.0f;
+
+    if (s.muteSide)
+        m.rl = m.rr = 0.0f;
+
+    return m;
+}
 
 /** The per-frame arithmetic of a run with fixed stage maps, four frames at a time where SSE is there.
     Vector and scalar paths do the same operations in the same order, so they give the same bits.
@@ -157,8 +147,7 @@ class StereoChain::FrameKernel
 {
 public:
     FrameKernel (const Matrix2& inputStage, const Matrix2& midSideStage, float outputGain, const StereoPeaks& peaks) noexcept
-        : in (inputStage), ms (midSideStage), outGain (outputGain),
-          inL (peaks.inputLeft), inR (peaks.inputRight), outL (peaks.outputLeft), outR (peaks.outputRight)
+        : in (inputStage), ms (midSideStage), outGain (outputGain), inL (peaks.inputLeft), inR (peaks.inputRight), outL (peaks.outputLeft), outR (peaks.outputRight)
     {
     }
 
@@ -166,12 +155,12 @@ public:
     void processFused (float* l, float* r, int n) noexcept
     {
         int i = 0;
-       #if WYDENZA_SSE
+#if WYDENZA_SSE
         Vector v (*this);
         for (; i + 4 <= n; i += 4)
             v.processFused (l + i, r + i);
         v.store (*this);
-       #endif
+#endif
         for (; i < n; ++i)
             processFrame (l[i], r[i]);
     }
@@ -180,7 +169,7 @@ public:
     void splitMidSide (const float* l, const float* r, float* mid, float* side, int n) noexcept
     {
         int i = 0;
-       #if WYDENZA_SSE
+#if WYDENZA_SSE
         Vector v (*this);
         for (; i + 4 <= n; i += 4)
         {
@@ -191,7 +180,7 @@ public:
             _mm_storeu_ps (side + i, sd);
         }
         v.store (*this);
-       #endif
+#endif
         for (; i < n; ++i)
         {
             float l1, r1;
@@ -204,7 +193,7 @@ public:
     void joinMidSide (const float* mid, const float* side, float* l, float* r, int n) noexcept
     {
         int i = 0;
-       #if WYDENZA_SSE
+#if WYDENZA_SSE
         Vector v (*this);
         for (; i + 4 <= n; i += 4)
         {
@@ -214,7 +203,7 @@ public:
             _mm_storeu_ps (r + i, outRight);
         }
         v.store (*this);
-       #endif
+#endif
         for (; i < n; ++i)
             output (mid[i], side[i], l[i], r[i]);
     }
@@ -254,15 +243,12 @@ public:
         outR = maxMagnitude (outR, outRight);
     }
 
-   #if WYDENZA_SSE
+#if WYDENZA_SSE
     /** The same arithmetic on four frames; peaks are kept per lane and folded back at the end. */
     struct Vector
     {
         explicit Vector (const FrameKernel& k) noexcept
-            : inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)),
-              msLL (_mm_set1_ps (k.ms.ll)), msLR (_mm_set1_ps (k.ms.lr)), msRL (_mm_set1_ps (k.ms.rl)), msRR (_mm_set1_ps (k.ms.rr)),
-              gain (_mm_set1_ps (k.outGain)),
-              peakInL (_mm_set1_ps (k.inL)), peakInR (_mm_set1_ps (k.inR)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
+            : inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)), msLL (_mm_set1_ps (k.ms.ll)), msLR (_mm_set1_ps (k.ms.lr)), msRL (_mm_set1_ps (k.ms.rl)), msRR (_mm_set1_ps (k.ms.rr)), gain (_mm_set1_ps (k.outGain)), peakInL (_mm_set1_ps (k.inL)), peakInR (_mm_set1_ps (k.inR)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
         {
         }
 
@@ -325,7 +311,7 @@ public:
         __m128 inLL, inLR, inRL, inRR, msLL, msLR, msRL, msRR, gain;
         __m128 peakInL, peakInR, peakOutL, peakOutR;
     };
-   #endif
+#endif
 
     const Matrix2 in;
     Matrix2 ms;
@@ -338,15 +324,13 @@ void StereoChain::setSafeBassCoefficients (const juce::IIRCoefficients& coeffici
     safeBassFilter.setCoefficients (coefficients);
 }
 
-StereoPeaks StereoChain::process (float* left, float* right, int numSamples, const StereoChainSettings& settings,
-                                  float width, float pan) noexcept
+StereoPeaks StereoChain::process (float* left, float* right, int numSamples, const StereoChainSettings& settings, float width, float pan) noexcept
 {
     const std::atomic<float> widthSource { width }, panSource { pan };
     return process (left, right, numSamples, settings, widthSource, panSource);
 }
 
-StereoPeaks StereoChain::process (float* left, float* right, int numSamples, const StereoChainSettings& settings,
-                                  const std::atomic<float>& width, const std::atomic<float>& pan) noexcept
+StereoPeaks StereoChain::process (float* left, float* right, int numSamples, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan) noexcept
 {
     StereoPeaks peaks;
 
@@ -357,8 +341,8 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
     {
         for (int i = 0; i < numSamples; ++i)
         {
-            peaks.inputLeft = peaks.outputLeft = raise (peaks.inputLeft, left[i]);
-            peaks.inputRight = peaks.outputRight = raise (peaks.inputRight, right[i]);
+            peaks.inputLeft = peaks.outputLeft = maxMagnitude (peaks.inputLeft, left[i]);
+            peaks.inputRight = peaks.outputRight = maxMagnitude (peaks.inputRight, right[i]);
         }
 
         return peaks;
@@ -428,9 +412,7 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
     return peaks;
 }
 
-void StereoChain::processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage,
-                                           const StereoChainSettings& settings, const std::atomic<float>& width,
-                                           const std::atomic<float>& pan, StereoPeaks& peaks) noexcept
+void StereoChain::processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept
 {
     // One pass: each frame's width and pan are read just before it is processed.
     auto currentWidth = width.load (std::memory_order_relaxed);
@@ -450,7 +432,7 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
     };
 
     int i = 0;
-   #if WYDENZA_SSE
+#if WYDENZA_SSE
     FrameKernel::Vector v (kernel);
 
     for (; i + 4 <= numSamples; i += 4)
@@ -471,7 +453,7 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
     }
 
     v.store (kernel);
-   #endif
+#endif
 
     for (; i < numSamples; ++i)
         processFrame (i, width.load (std::memory_order_relaxed), pan.load (std::memory_order_relaxed));
@@ -479,8 +461,7 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
     peaks = kernel.getPeaks();
 }
 
-void StereoChain::processRun (float* left, float* right, int start, int end, const Matrix2& in, const Matrix2& ms,
-                              float outGain, bool filterSide, StereoPeaks& peaks) noexcept
+void StereoChain::processRun (float* left, float* right, int start, int end, const Matrix2& in, const Matrix2& ms, float outGain, bool filterSide, StereoPeaks& peaks) noexcept
 {
     FrameKernel kernel (in, ms, outGain, peaks);
 

@@ -48,12 +48,10 @@ public:
     /** Processes numSamples frames in place. Width and pan ("StereoWidth" and "Pan", normalised) are
         read again at every sample, so a change made during a block is heard at the next sample.
     */
-    StereoPeaks process (float* left, float* right, int numSamples, const StereoChainSettings& settings,
-                         const std::atomic<float>& width, const std::atomic<float>& pan) noexcept;
+    StereoPeaks process (float* left, float* right, int numSamples, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan) noexcept;
 
     /** The same with width and pan fixed for the block. */
-    StereoPeaks process (float* left, float* right, int numSamples, const StereoChainSettings& settings,
-                         float width, float pan) noexcept;
+    StereoPeaks process (float* left, float* right, int numSamples, const StereoChainSettings& settings, float width, float pan) noexcept;
 
 private:
     /** out = (ll * l + lr * r, rl * l + rr * r) */
@@ -63,15 +61,12 @@ private:
     };
 
     /** Runs frames [start, end) with fixed stage maps; the safe-bass filter is fed when asked. */
-    void processRun (float* left, float* right, int start, int end, const Matrix2& inputStage, const Matrix2& midSideStage,
-                     float outputGain, bool filterSide, StereoPeaks& peaks) noexcept;
+    void processRun (float* left, float* right, int start, int end, const Matrix2& inputStage, const Matrix2& midSideStage, float outputGain, bool filterSide, StereoPeaks& peaks) noexcept;
 
     class FrameKernel;
 
     /** Frames in place without the safe-bass filter, reading width and pan before every frame. */
-    void processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage,
-                                   const StereoChainSettings& settings, const std::atomic<float>& width,
-                                   const std::atomic<float>& pan, StereoPeaks& peaks) noexcept;
+    void processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept;
 
     static Matrix2 makeInputStage (const StereoChainSettings& s) noexcept;
     static Matrix2 makeMidSideStage (const StereoChainSettings& s, float widthValue, float panValue) noexcept;

@@ -94,7 +94,7 @@ WydenzaAudioProcessor::~WydenzaAudioProcessor()
 bool WydenzaAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
 {
     return layouts.getMainInputChannelSet() == juce::AudioChannelSet::stereo()
-        && layouts.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+           && layouts.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
 }
 
 void WydenzaAudioProcessor::prepareToPlay (double, int)
@@ -171,8 +171,7 @@ void WydenzaAudioProcessor::changeProgramName (int, const juce::String& newName)
         juce::MessageManager::callAsync ([weakThis = juce::WeakReference<WydenzaAudioProcessor> (this), newName]
                                          {
                                              if (auto* processor = weakThis.get())
-                                                 processor->setPresetName (newName);
-                                         });
+                                                 processor->setPresetName (newName); });
         return;
     }
 
@@ -215,7 +214,8 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
 
     // A corrupt number must not reach the signal chain or the editor's geometry as NaN or infinity, nor
     // become infinite on the way to single precision.
-    const auto finiteOrZero = [] (double v) { return fitsAFloat (v) ? v : 0.0; };
+    const auto finiteOrZero = [] (double v)
+    { return fitsAFloat (v) ? v : 0.0; };
 
     defaultEditorHeight = xml->getIntAttribute ("defaultEditorHeight", defaultEditorHeight);
     lastEditorHeight = xml->getIntAttribute ("lastEditorHeight", defaultEditorHeight);
@@ -780,7 +780,8 @@ void WydenzaAudioProcessor::applySafeBassCoefficientsIfNeeded (double sampleRate
 
 void WydenzaAudioProcessor::readBlockSettings (StereoChainSettings& s) const noexcept
 {
-    const auto on = [this] (int i) { return parameters.getValue (i) > 0.5f; };
+    const auto on = [this] (int i)
+    { return parameters.getValue (i) > 0.5f; };
 
     s.inputGain = inputGain.load (std::memory_order_relaxed);
     s.outputGain = outputGain.load (std::memory_order_relaxed);
@@ -823,9 +824,7 @@ void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
 
     if (numSamples > 0 && buffer.getNumChannels() >= 2)
     {
-        const auto peaks = chain.process (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples, blockSettings,
-                                          parameters.getByIndex (index.width)->getValueSource(),
-                                          parameters.getByIndex (index.pan)->getValueSource());
+        const auto peaks = chain.process (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples, blockSettings, parameters.getByIndex (index.width)->getValueSource(), parameters.getByIndex (index.pan)->getValueSource());
         raisePeak (inputPeakLeft, peaks.inputLeft);
         raisePeak (inputPeakRight, peaks.inputRight);
         raisePeak (outputPeakLeft, peaks.outputLeft);

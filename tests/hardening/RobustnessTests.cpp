@@ -367,7 +367,8 @@ TEST_F (RobustnessTest, ThePresetReaderRefusesAnAttributeNamedTwiceInOneElement)
 
 TEST_F (RobustnessTest, OverlongOrSurrogateUtf8IsNoTextInPresetFilesOrStateChunks)
 {
-    const auto readsAsUtf8Preset = [this] (const std::string& xml) { return readsAsPreset ("utf8.q7p", xml); };
+    const auto readsAsUtf8Preset = [this] (const std::string& xml)
+    { return readsAsPreset ("utf8.q7p", xml); };
 
     EXPECT_TRUE (readsAsUtf8Preset ("<ZelvoraPreset PresetName=\"Caf\xc3\xa9 \xf0\x9f\x8e\xb5\"/>"));
     EXPECT_FALSE (readsAsUtf8Preset ("<Z\xc1\x88m PresetName=\"x\"/>")); // 'H' in two bytes
@@ -422,7 +423,8 @@ TEST_F (RobustnessTest, PresetFileNamesThatAreNotUtf8DoNotDisturbTheLibrary)
 TEST_F (RobustnessTest, AProcessingInstructionInsideTheDocumentIsRefusedNotParsedForEver)
 {
     // Followed by text inside an element, such an instruction kept the framework's XML reader looping.
-    const auto readsAsPiPreset = [this] (const std::string& xml) { return readsAsPreset ("pi.q7p", xml); };
+    const auto readsAsPiPreset = [this] (const std::string& xml)
+    { return readsAsPreset ("pi.q7p", xml); };
 
     EXPECT_TRUE (readsAsPiPreset ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ZelvoraPreset PresetName=\"A\"/>"));
     EXPECT_FALSE (readsAsPiPreset ("<ZelvoraPreset PresetName=\"A\"><?x?>b</ZelvoraPreset>"));
@@ -446,7 +448,8 @@ TEST_F (RobustnessTest, AHexCharacterReferenceMustBeWholeOrTheDocumentIsRefused)
 {
     // The framework's reader steps over the character after a broken "&#x" reference; at the very end of
     // the text that read went past the buffer (the preset fuzzer found it after 8.5 million runs).
-    const auto readsAsHexPreset = [this] (const std::string& xml) { return readsAsPreset ("hex.q7p", xml); };
+    const auto readsAsHexPreset = [this] (const std::string& xml)
+    { return readsAsPreset ("hex.q7p", xml); };
 
     EXPECT_TRUE (readsAsHexPreset ("<ZelvoraPreset PresetName=\"A&#x41;&#X2d;\"/>"));
     EXPECT_EQ (PresetFile::read (home.getChildFile ("hex.q7p")).getProperty ("PresetName").toString(), "AA-");

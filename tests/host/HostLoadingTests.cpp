@@ -9,135 +9,136 @@
 
 namespace
 {
-    namespace cm = chain_model;
+namespace cm = chain_model;
 
-    const char* const parameterNames[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR",
-                                           "PhaseFlip", "Mono", "MuteAll", "MuteMid", "MuteSide", "PanCurve",
-                                           "PanLaw", "MsMode", "PanMode", "SafeBassFreq", "SafeBass" };
-    const char* const defaultTexts[] = { "BYPASS OFF", "100 %", "C", "0.0dB", "0.0dB", "NO SWAP", "PHASE NORMAL",
-                                         "MONO OFF", "NO MUTE-ALL", "NO MUTE-MID", "NO MUTE-SIDE", "logarithmic",
-                                         "-0dB", "fix mid", "balance", "150Hz", "SAFE BASS OFF" };
+const char* const parameterNames[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR", "PhaseFlip", "Mono", "MuteAll", "MuteMid", "MuteSide", "PanCurve", "PanLaw", "MsMode", "PanMode", "SafeBassFreq", "SafeBass" };
+const char* const defaultTexts[] = { "BYPASS OFF", "100 %", "C", "0.0dB", "0.0dB", "NO SWAP", "PHASE NORMAL", "MONO OFF", "NO MUTE-ALL", "NO MUTE-MID", "NO MUTE-SIDE", "logarithmic", "-0dB", "fix mid", "balance", "150Hz", "SAFE BASS OFF" };
 
-    enum class Format { vst3, lv2, vst };
+enum class Format
+{
+    vst3,
+    lv2,
+    vst
+};
 
-    const char* formatName (Format f)
-    {
-        return f == Format::vst3 ? "VST3" : (f == Format::lv2 ? "LV2" : "VST");
-    }
-
-    juce::AudioPluginFormat* findFormat (juce::AudioPluginFormatManager& manager, const juce::String& name)
-    {
-        for (auto* format : manager.getFormats())
-            if (format->getName() == name)
-                return format;
-        return nullptr;
-    }
-
-    struct LoadedPlugin
-    {
-        juce::PluginDescription description;
-        std::unique_ptr<juce::AudioPluginInstance> instance;
-    };
-
-    LoadedPlugin load (Format which, double sampleRate = 44100.0, int blockSize = 1024)
-    {
-        static juce::AudioPluginFormatManager manager;
-        if (manager.getNumFormats() == 0)
-            manager.addDefaultFormats();
-
-        juce::OwnedArray<juce::PluginDescription> found;
-        juce::AudioPluginFormat* format = nullptr;
-
-        if (which == Format::vst3)
-        {
-            format = findFormat (manager, "VST3");
-            format->findAllTypesForFile (found, WYDENZA_VST3_PATH);
-        }
-        else if (which == Format::vst)
-        {
-            format = findFormat (manager, "VST");
-            format->findAllTypesForFile (found, WYDENZA_VST_PATH);
-        }
-        else
-        {
-            format = findFormat (manager, "LV2");
-            const auto bundle = juce::File (WYDENZA_LV2_PATH);
-            format->searchPathsForPlugins (juce::FileSearchPath (bundle.getParentDirectory().getFullPathName()), true, false);
-            format->findAllTypesForFile (found, "urn:zelvora:wydenza");
-        }
-
-        LoadedPlugin result;
-        if (found.isEmpty())
-            return result;
-
-        result.description = *found[0];
-        juce::String error;
-        result.instance = manager.createPluginInstance (result.description, sampleRate, blockSize, error);
-        EXPECT_TRUE (error.isEmpty()) << error;
-        return result;
-    }
-
-    /** Where the plug-in puts a parameter with this LV2 identifier ("...:StereoWidth", "...:reserved20"). */
-    int indexForLv2Identifier (const juce::String& identifier)
-    {
-        const auto key = identifier.fromLastOccurrenceOf (":", false, false);
-        for (int i = 0; i < cm::NumParameters; ++i)
-            if (key == parameterNames[i])
-                return i;
-        return key.startsWith ("reserved") ? key.substring (8).getIntValue() : -1;
-    }
-
-    /** The plug-in's own parameters in the plug-in's order, without the host-bypass parameter a VST3
-        wrapper adds. An LV2 host lists parameters in its own order, so they are put back by identifier.
-    */
-    juce::Array<juce::AudioProcessorParameter*> ownParameters (juce::AudioPluginInstance& instance)
-    {
-        juce::Array<juce::AudioProcessorParameter*> result;
-        for (auto* p : instance.getParameters())
-            if (p != instance.getBypassParameter())
-                result.add (p);
-
-        if (result.size() == 50 && instance.getPluginDescription().pluginFormatName == "LV2")
-        {
-            juce::Array<juce::AudioProcessorParameter*> ordered;
-            ordered.resize (50);
-            for (auto* p : result)
-                if (auto* hosted = dynamic_cast<juce::HostedAudioProcessorParameter*> (p))
-                    if (juce::isPositiveAndBelow (indexForLv2Identifier (hosted->getParameterID()), 50))
-                        ordered.set (indexForLv2Identifier (hosted->getParameterID()), p);
-            if (! ordered.contains (nullptr))
-                return ordered;
-        }
-
-        return result;
-    }
-
-    void setParameter (juce::AudioPluginInstance& instance, int index, float value)
-    {
-        auto* p = ownParameters (instance)[index];
-        p->beginChangeGesture();
-        p->setValueNotifyingHost (value);
-        p->endChangeGesture();
-    }
-
-    void runSilentBlock (juce::AudioPluginInstance& instance)
-    {
-        instance.prepareToPlay (48000.0, 256);
-        juce::AudioBuffer<float> silence (2, 256);
-        silence.clear();
-        juce::MidiBuffer none;
-        instance.processBlock (silence, none);
-    }
-
-    bool isClean (float x)
-    {
-        return std::isfinite (x) && (x == 0.0f || std::abs (x) >= std::numeric_limits<float>::min());
-    }
-
-    class HostLoading : public ::testing::TestWithParam<Format>
-    {
-    };
+const char* formatName (Format f)
+{
+    return f == Format::vst3 ? "VST3" : (f == Format::lv2 ? "LV2" : "VST");
 }
+
+juce::AudioPluginFormat* findFormat (juce::AudioPluginFormatManager& manager, const juce::String& name)
+{
+    for (auto* format : manager.getFormats())
+        if (format->getName() == name)
+            return format;
+    return nullptr;
+}
+
+struct LoadedPlugin
+{
+    juce::PluginDescription description;
+    std::unique_ptr<juce::AudioPluginInstance> instance;
+};
+
+LoadedPlugin load (Format which, double sampleRate = 44100.0, int blockSize = 1024)
+{
+    static juce::AudioPluginFormatManager manager;
+    if (manager.getNumFormats() == 0)
+        manager.addDefaultFormats();
+
+    juce::OwnedArray<juce::PluginDescription> found;
+    juce::AudioPluginFormat* format = nullptr;
+
+    if (which == Format::vst3)
+    {
+        format = findFormat (manager, "VST3");
+        format->findAllTypesForFile (found, WYDENZA_VST3_PATH);
+    }
+    else if (which == Format::vst)
+    {
+        format = findFormat (manager, "VST");
+        format->findAllTypesForFile (found, WYDENZA_VST_PATH);
+    }
+    else
+    {
+        format = findFormat (manager, "LV2");
+        const auto bundle = juce::File (WYDENZA_LV2_PATH);
+        format->searchPathsForPlugins (juce::FileSearchPath (bundle.getParentDirectory().getFullPathName()), true, false);
+        format->findAllTypesForFile (found, "urn:zelvora:wydenza");
+    }
+
+    LoadedPlugin result;
+    if (found.isEmpty())
+        return result;
+
+    result.description = *found[0];
+    juce::String error;
+    result.instance = manager.createPluginInstance (result.description, sampleRate, blockSize, error);
+    EXPECT_TRUE (error.isEmpty()) << error;
+    return result;
+}
+
+/** Where the plug-in puts a parameter with this LV2 identifier ("...:StereoWidth", "...:reserved20"). */
+int indexForLv2Identifier (const juce::String& identifier)
+{
+    const auto key = identifier.fromLastOccurrenceOf (":", false, false);
+    for (int i = 0; i < cm::NumParameters; ++i)
+        if (key == parameterNames[i])
+            return i;
+    return key.startsWith ("reserved") ? key.substring (8).getIntValue() : -1;
+}
+
+/** The plug-in's own parameters in the plug-in's order, without the host-bypass parameter a VST3
+    wrapper adds. An LV2 host lists parameters in its own order, so they are put back by identifier.
+*/
+juce::Array<juce::AudioProcessorParameter*> ownParameters (juce::AudioPluginInstance& instance)
+{
+    juce::Array<juce::AudioProcessorParameter*> result;
+    for (auto* p : instance.getParameters())
+        if (p != instance.getBypassParameter())
+            result.add (p);
+
+    if (result.size() == 50 && instance.getPluginDescription().pluginFormatName == "LV2")
+    {
+        juce::Array<juce::AudioProcessorParameter*> ordered;
+        ordered.resize (50);
+        for (auto* p : result)
+            if (auto* hosted = dynamic_cast<juce::HostedAudioProcessorParameter*> (p))
+                if (juce::isPositiveAndBelow (indexForLv2Identifier (hosted->getParameterID()), 50))
+                    ordered.set (indexForLv2Identifier (hosted->getParameterID()), p);
+        if (! ordered.contains (nullptr))
+            return ordered;
+    }
+
+    return result;
+}
+
+void setParameter (juce::AudioPluginInstance& instance, int index, float value)
+{
+    auto* p = ownParameters (instance)[index];
+    p->beginChangeGesture();
+    p->setValueNotifyingHost (value);
+    p->endChangeGesture();
+}
+
+void runSilentBlock (juce::AudioPluginInstance& instance)
+{
+    instance.prepareToPlay (48000.0, 256);
+    juce::AudioBuffer<float> silence (2, 256);
+    silence.clear();
+    juce::MidiBuffer none;
+    instance.processBlock (silence, none);
+}
+
+bool isClean (float x)
+{
+    return std::isfinite (x) && (x == 0.0f || std::abs (x) >= std::numeric_limits<float>::min());
+}
+
+class HostLoading : public ::testing::TestWithParam<Format>
+{
+};
+} // namespace
 
 TEST_P (HostLoading, ReportsItsIdentityAndParameters)
 {
@@ -287,8 +288,7 @@ TEST_P (HostLoading, FollowsAutomationBetween32SampleSubBlocks)
 
         for (int ch = 0; ch < 2; ++ch)
             for (int i = 0; i < 32; ++i)
-                ASSERT_NEAR (buffer.getSample (ch, i), expected.getSample (ch, i),
-                             2.0e-5f * std::max (1.0f, std::abs (expected.getSample (ch, i))))
+                ASSERT_NEAR (buffer.getSample (ch, i), expected.getSample (ch, i), 2.0e-5f * std::max (1.0f, std::abs (expected.getSample (ch, i))))
                     << formatName (GetParam()) << " sub-block " << sub;
     }
 }
@@ -298,9 +298,7 @@ TEST_P (HostLoading, SavesAndRestoresItsStateThroughTheFormat)
     auto first = load (GetParam(), 48000.0, 256);
     ASSERT_NE (first.instance, nullptr);
 
-    const std::pair<int, float> changes[] = { { cm::StereoWidth, 0.8f }, { cm::Pan, 0.3f }, { cm::InputGain, 0.65f },
-                                              { cm::SwapLR, 1.0f }, { cm::PanCurve, 0.2f }, { cm::SafeBassFreq, 0.4f },
-                                              { cm::SafeBass, 1.0f }, { cm::MsMode, 0.1f } };
+    const std::pair<int, float> changes[] = { { cm::StereoWidth, 0.8f }, { cm::Pan, 0.3f }, { cm::InputGain, 0.65f }, { cm::SwapLR, 1.0f }, { cm::PanCurve, 0.2f }, { cm::SafeBassFreq, 0.4f }, { cm::SafeBass, 1.0f }, { cm::MsMode, 0.1f } };
     for (auto [index, value] : changes)
         setParameter (*first.instance, index, value);
 
@@ -343,5 +341,5 @@ TEST_P (HostLoading, SavesAndRestoresItsStateThroughTheFormat)
             ASSERT_EQ (a.getSample (ch, i), b.getSample (ch, i)) << formatName (GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P (Formats, HostLoading, ::testing::Values (Format::vst3, Format::lv2, Format::vst),
-                          [] (const auto& info) { return std::string (formatName (info.param)); });
+INSTANTIATE_TEST_SUITE_P (Formats, HostLoading, ::testing::Values (Format::vst3, Format::lv2, Format::vst), [] (const auto& info)
+                          { return std::string (formatName (info.param)); });

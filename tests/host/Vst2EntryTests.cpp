@@ -12,18 +12,18 @@
 
 namespace
 {
-    t_fstPtrInt hostCallback (AEffect*, int opcode, int, t_fstPtrInt, void*, float)
-    {
-        return opcode == audioMasterVersion ? 2400 : 0;
-    }
-
-    std::string dispatchString (AEffect* effect, int opcode)
-    {
-        char text[256] = {};
-        effect->dispatcher (effect, opcode, 0, 0, text, 0.0f);
-        return text;
-    }
+t_fstPtrInt hostCallback (AEffect*, int opcode, int, t_fstPtrInt, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
 }
+
+std::string dispatchString (AEffect* effect, int opcode)
+{
+    char text[256] = {};
+    effect->dispatcher (effect, opcode, 0, 0, text, 0.0f);
+    return text;
+}
+} // namespace
 
 TEST (Vst2Entry, ReportsIdentityVersionAndChannels)
 {

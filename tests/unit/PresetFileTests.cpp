@@ -176,8 +176,7 @@ TEST_F (PresetFileTest, BrokenFilesReadAsAnEmptyTree)
     // Malformed XML: unclosed, cut inside a tag, a DTD with a self-expanding entity, deep nesting.
     EXPECT_FALSE (PresetFile::read (writeText (home.getChildFile ("unclosed.q7p"), magic, "<ZelvoraPreset><Parameter>")).isValid());
     EXPECT_FALSE (PresetFile::read (writeText (home.getChildFile ("intag.q7p"), magic, "<ZelvoraPreset PresetName=\"x")).isValid());
-    EXPECT_FALSE (PresetFile::read (writeText (home.getChildFile ("dtd.q7p"), magic,
-                                              "<!DOCTYPE Z [<!ENTITY a \"&a;&a;\">]><ZelvoraPreset PresetName=\"&a;\"/>")).isValid());
+    EXPECT_FALSE (PresetFile::read (writeText (home.getChildFile ("dtd.q7p"), magic, "<!DOCTYPE Z [<!ENTITY a \"&a;&a;\">]><ZelvoraPreset PresetName=\"&a;\"/>")).isValid());
 
     std::string nested;
     for (auto i = 0; i < 300000; ++i)

@@ -7,12 +7,7 @@
 
 namespace
 {
-const char* const factoryNames[] = { "Init", "TRACK Stereo 125%", "TRACK Stereo 150%", "TRACK Stereo 200%",
-                                     "GROUP Stereo 125% + SafeBass", "GROUP Stereo 150% + SafeBass",
-                                     "GROUP Stereo 200% + SafeBass", "MASTER Stereo 105% + SafeBass",
-                                     "MASTER Stereo 110% + SafeBass", "MASTER Stereo 115% + SafeBass",
-                                     "MASTER SafeBass 80 Hz", "MASTER SafeBass 100 Hz", "MASTER SafeBass 150 Hz",
-                                     "MASTER SafeBass 250 Hz" };
+const char* const factoryNames[] = { "Init", "TRACK Stereo 125%", "TRACK Stereo 150%", "TRACK Stereo 200%", "GROUP Stereo 125% + SafeBass", "GROUP Stereo 150% + SafeBass", "GROUP Stereo 200% + SafeBass", "MASTER Stereo 105% + SafeBass", "MASTER Stereo 110% + SafeBass", "MASTER Stereo 115% + SafeBass", "MASTER SafeBass 80 Hz", "MASTER SafeBass 100 Hz", "MASTER SafeBass 150 Hz", "MASTER SafeBass 250 Hz" };
 
 double storedValue (const juce::ValueTree& tree, const char* parameterName)
 {
@@ -205,9 +200,7 @@ TEST_F (PresetLibraryTest, ASavedPresetCarriesItsMetadataInOrder)
     ASSERT_TRUE (tree.isValid());
     EXPECT_EQ (tree.getType().toString(), "ZelvoraPreset");
 
-    const juce::StringArray expected { "Q7PluginName", "PresetName", "Modified", "PluginVersion", "PresetType",
-                                       "LastSaved", "Host", "InOutChannelConfig", "OS", "Language", "Region",
-                                       "User", "Device" };
+    const juce::StringArray expected { "Q7PluginName", "PresetName", "Modified", "PluginVersion", "PresetType", "LastSaved", "Host", "InOutChannelConfig", "OS", "Language", "Region", "User", "Device" };
     ASSERT_EQ (tree.getNumProperties(), expected.size());
 
     for (auto i = 0; i < expected.size(); ++i)
@@ -367,8 +360,7 @@ TEST_F (PresetLibraryTest, TheFactoryTableHoldsItsValuesAsWidenedSinglePrecision
 
     const float widths[] = { 0.5f, 0.625f, 0.75f, 1.0f, 0.625f, 0.75f, 1.0f, 0.525f, 0.55f, 0.575f, 0.5f, 0.5f, 0.5f, 0.5f };
     const float safeBass[] = { 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1 };
-    const float frequencies[] = { 0.286f, 0.286f, 0.286f, 0.286f, 0.4898f, 0.4898f, 0.4898f,
-                                  0.286f, 0.286f, 0.286f, 0.142f, 0.183f, 0.286f, 0.4898f };
+    const float frequencies[] = { 0.286f, 0.286f, 0.286f, 0.286f, 0.4898f, 0.4898f, 0.4898f, 0.286f, 0.286f, 0.286f, 0.142f, 0.183f, 0.286f, 0.4898f };
 
     for (auto i = 0; i < 14; ++i)
     {
@@ -382,10 +374,10 @@ TEST_F (PresetLibraryTest, TheFactoryTableHoldsItsValuesAsWidenedSinglePrecision
         for (auto k = 0; k < 17; ++k)
         {
             const auto name = p->getParameterName (k);
-            const auto expected = name == "StereoWidth" ? widths[i]
-                                : name == "SafeBass" ? safeBass[i]
-                                : name == "SafeBassFreq" ? frequencies[i]
-                                : p->getParameterDefaultValue (k);
+            const auto expected = name == "StereoWidth"    ? widths[i]
+                                  : name == "SafeBass"     ? safeBass[i]
+                                  : name == "SafeBassFreq" ? frequencies[i]
+                                                           : p->getParameterDefaultValue (k);
             EXPECT_EQ (p->getParameter (k), expected) << factoryNames[i] << " " << name;
             EXPECT_EQ (storedValue (p->getPresetState(), name.toRawUTF8()), (double) expected);
         }
@@ -410,7 +402,8 @@ TEST_F (PresetLibraryTest, TheFactoryTableHoldsItsValuesAsWidenedSinglePrecision
 TEST_F (PresetLibraryTest, ARenameFromAHostThreadArrivesOnTheMessageThread)
 {
     auto p = makeProcessor();
-    std::thread host ([&p] { p->changeProgramName (0, "From Host"); });
+    std::thread host ([&p]
+                      { p->changeProgramName (0, "From Host"); });
     host.join();
     EXPECT_EQ (p->getPresetDisplayName(), "Init");
 
@@ -418,7 +411,8 @@ TEST_F (PresetLibraryTest, ARenameFromAHostThreadArrivesOnTheMessageThread)
     EXPECT_EQ (p->getPresetDisplayName(), "From Host");
 
     juce::String seenByHost;
-    std::thread reader ([&p, &seenByHost] { seenByHost = p->getProgramName (0); });
+    std::thread reader ([&p, &seenByHost]
+                        { seenByHost = p->getProgramName (0); });
     reader.join();
     EXPECT_EQ (seenByHost, "From Host");
 }

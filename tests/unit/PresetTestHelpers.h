@@ -1,9 +1,9 @@
 #pragma once
 
-#include "processor/SettingsFile.h"
-#include "processor/WydenzaAudioProcessor.h"
 #include "presets/PresetFile.h"
 #include "presets/PresetTree.h"
+#include "processor/SettingsFile.h"
+#include "processor/WydenzaAudioProcessor.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,11 @@
 #include <memory>
 
 #if JUCE_LINUX
- #include <fcntl.h>
- #include <linux/fs.h>
- #include <sys/ioctl.h>
- #include <sys/stat.h>
- #include <unistd.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 /** Gives every test a fresh home and config folder, so that the settings file and the presets folder of a
@@ -62,8 +62,7 @@ protected:
     }
 
     /** A preset file in the presets folder with the given name and parameter values (name, value pairs). */
-    juce::File writeUserPreset (const juce::String& name, std::initializer_list<std::pair<const char*, float>> values,
-                                bool compress = true) const
+    juce::File writeUserPreset (const juce::String& name, std::initializer_list<std::pair<const char*, float>> values, bool compress = true) const
     {
         auto tree = PresetTree::create (name);
 
@@ -81,7 +80,7 @@ protected:
     */
     bool makeUnwritable (const juce::File& folder)
     {
-       #if JUCE_LINUX
+#if JUCE_LINUX
         unwritableFolders.add (folder);
         ::chmod (folder.getFullPathName().toRawUTF8(), 0555);
         setImmutable (folder, true);
@@ -95,10 +94,10 @@ protected:
         }
 
         return true;
-       #else
+#else
         juce::ignoreUnused (folder);
         return false;
-       #endif
+#endif
     }
 
     juce::File home, configHome;
@@ -121,15 +120,15 @@ private:
 
     static void makeWritable (const juce::File& folder)
     {
-       #if JUCE_LINUX
+#if JUCE_LINUX
         setImmutable (folder, false);
         ::chmod (folder.getFullPathName().toRawUTF8(), 0755);
-       #else
+#else
         juce::ignoreUnused (folder);
-       #endif
+#endif
     }
 
-   #if JUCE_LINUX
+#if JUCE_LINUX
     static void setImmutable (const juce::File& folder, bool immutable)
     {
         const auto fd = ::open (folder.getFullPathName().toRawUTF8(), O_RDONLY | O_DIRECTORY);
@@ -147,7 +146,7 @@ private:
 
         ::close (fd);
     }
-   #endif
+#endif
 
     juce::String oldHome, oldConfigHome;
     bool hadHome = false, hadConfigHome = false;

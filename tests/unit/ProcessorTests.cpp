@@ -8,9 +8,7 @@
 TEST (Processor, AnswersTheHostsParameterQueriesFromTheSet)
 {
     WydenzaAudioProcessor p;
-    const char* names[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR", "PhaseFlip", "Mono",
-                            "MuteAll", "MuteMid", "MuteSide", "PanCurve", "PanLaw", "MsMode", "PanMode",
-                            "SafeBassFreq", "SafeBass" };
+    const char* names[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR", "PhaseFlip", "Mono", "MuteAll", "MuteMid", "MuteSide", "PanCurve", "PanLaw", "MsMode", "PanMode", "SafeBassFreq", "SafeBass" };
     const float defaults[] = { 0, 0.5f, 0.5f, 0.5f, 0.5f, 0, 0, 0, 0, 0, 0, 0.1f, 0, 0, 0.1f, 0.286f, 0 };
 
     ASSERT_EQ (p.getNumParameters(), 50);

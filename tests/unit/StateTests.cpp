@@ -6,9 +6,7 @@
 
 namespace
 {
-const char* const parameterNames[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR",
-                                       "PhaseFlip", "Mono", "MuteAll", "MuteMid", "MuteSide", "PanCurve",
-                                       "PanLaw", "MsMode", "PanMode", "SafeBassFreq", "SafeBass" };
+const char* const parameterNames[] = { "Bypass", "StereoWidth", "Pan", "InputGain", "OutputGain", "SwapLR", "PhaseFlip", "Mono", "MuteAll", "MuteMid", "MuteSide", "PanCurve", "PanLaw", "MsMode", "PanMode", "SafeBassFreq", "SafeBass" };
 
 std::unique_ptr<juce::XmlElement> elementOf (const juce::MemoryBlock& block)
 {
@@ -74,8 +72,7 @@ TEST_F (StateTest, FreshInstanceWritesEveryAttributeInOrderInTheBinaryWrapper)
     EXPECT_EQ (xml->getTagName(), "Q7PLUGINSETTINGS");
     EXPECT_EQ (xml->getNumChildElements(), 0);
 
-    juce::StringArray expectedOrder { "defaultEditorHeight", "lastEditorHeight", "colourSchemeBrightnessAsDouble",
-                                      "programName", "channelName", "expertModeAsDouble", "stepFactoryPresets" };
+    juce::StringArray expectedOrder { "defaultEditorHeight", "lastEditorHeight", "colourSchemeBrightnessAsDouble", "programName", "channelName", "expertModeAsDouble", "stepFactoryPresets" };
 
     for (const auto* name : parameterNames)
         expectedOrder.add (name);
@@ -228,22 +225,22 @@ TEST_F (StateTest, UnusableChunksChangeNothing)
         return block;
     };
 
-    chunks.push_back (magic (20, std::string()));                                                     // header only
-    chunks.push_back (magic (0, "<Q7PLUGINSETTINGS channelName=\"x\"/>"));                           // length 0
-    chunks.push_back (magic (0xffffffffu, "<Q7PLUGINSETTINGS channelName=\"x\"/>"));                 // negative length
-    chunks.push_back (magic (10, "<Q7PLUGINSETTINGS channelName=\"x\"/>"));                          // cut short: not XML
+    chunks.push_back (magic (20, std::string())); // header only
+    chunks.push_back (magic (0, "<Q7PLUGINSETTINGS channelName=\"x\"/>")); // length 0
+    chunks.push_back (magic (0xffffffffu, "<Q7PLUGINSETTINGS channelName=\"x\"/>")); // negative length
+    chunks.push_back (magic (10, "<Q7PLUGINSETTINGS channelName=\"x\"/>")); // cut short: not XML
 
     {
         juce::XmlElement other ("ZelvoraPreset");
         other.setAttribute ("channelName", "x");
-        chunks.push_back (chunkOf (other));                                                           // another tag
+        chunks.push_back (chunkOf (other)); // another tag
     }
 
     {
         auto text = juce::String ("<Q7PLUGINSETTINGS channelName=\"x\"/>");
         juce::MemoryBlock block;
         block.append (text.toRawUTF8(), text.getNumBytesAsUTF8());
-        chunks.push_back (block);                                                                     // no wrapper
+        chunks.push_back (block); // no wrapper
     }
 
     {
@@ -270,10 +267,10 @@ TEST_F (StateTest, UnusableChunksChangeNothing)
         }
     }
 
-    chunks.push_back (magic (40, "<Q7PLUGINSETTINGS channelName=\"\xff\xfe\"/>"));                   // not UTF-8
-    chunks.push_back (magic (40, "<Q7PLUGINSETTINGS channelName=\"x\""));                             // unterminated
-    chunks.push_back (magic (60, "<Q7PLUGINSETTINGS channelName=\"x\" Pan=\"0.7"));                    // truncated
-    chunks.push_back (magic (60, "<Q7PLUGINSETTINGS channelName=\"x\"><a>"));                          // unclosed
+    chunks.push_back (magic (40, "<Q7PLUGINSETTINGS channelName=\"\xff\xfe\"/>")); // not UTF-8
+    chunks.push_back (magic (40, "<Q7PLUGINSETTINGS channelName=\"x\"")); // unterminated
+    chunks.push_back (magic (60, "<Q7PLUGINSETTINGS channelName=\"x\" Pan=\"0.7")); // truncated
+    chunks.push_back (magic (60, "<Q7PLUGINSETTINGS channelName=\"x\"><a>")); // unclosed
 
     {
         std::string nested;
@@ -281,13 +278,13 @@ TEST_F (StateTest, UnusableChunksChangeNothing)
         for (auto i = 0; i < 200000; ++i)
             nested += "<Q7PLUGINSETTINGS>";
 
-        chunks.push_back (magic ((juce::uint32) nested.size(), nested));                              // deep nesting
+        chunks.push_back (magic ((juce::uint32) nested.size(), nested)); // deep nesting
     }
 
     {
         const std::string withEntities ("<!DOCTYPE Q7PLUGINSETTINGS [<!ENTITY a \"&a;&a;\">]>"
                                         "<Q7PLUGINSETTINGS channelName=\"&a;\"/>");
-        chunks.push_back (magic ((juce::uint32) withEntities.size(), withEntities));                  // entity loop
+        chunks.push_back (magic ((juce::uint32) withEntities.size(), withEntities)); // entity loop
     }
 
     for (size_t i = 0; i < chunks.size(); ++i)

@@ -9,113 +9,115 @@
 
 namespace
 {
-    using chain_model::Values;
-    namespace cm = chain_model;
+using chain_model::Values;
+namespace cm = chain_model;
 
-    struct Harness
+struct Harness
+{
+    explicit Harness (double rate, int maxBlock = 1024) : sampleRate (rate)
     {
-        explicit Harness (double rate, int maxBlock = 1024) : sampleRate (rate)
-        {
-            processor.setRateAndBufferSizeDetails (rate, maxBlock);
-            processor.prepareToPlay (rate, maxBlock);
-        }
+        processor.setRateAndBufferSizeDetails (rate, maxBlock);
+        processor.prepareToPlay (rate, maxBlock);
+    }
 
-        void set (const Values& v)
-        {
-            for (int i = 0; i < cm::NumParameters; ++i)
-                processor.setParameter (i, v[(size_t) i]);
-        }
+    void set (const Values& v)
+    {
+        for (int i = 0; i < cm::NumParameters; ++i)
+            processor.setParameter (i, v[(size_t) i]);
+    }
 
-        /** Runs left/right through the processor in place, as one block. */
-        void run (std::vector<float>& left, std::vector<float>& right)
-        {
-            float* channels[] = { left.data(), right.data() };
-            juce::AudioBuffer<float> buffer (channels, 2, (int) left.size());
-            juce::MidiBuffer midi;
-            processor.processBlock (buffer, midi);
-        }
+    /** Runs left/right through the processor in place, as one block. */
+    void run (std::vector<float>& left, std::vector<float>& right)
+    {
+        float* channels[] = { left.data(), right.data() };
+        juce::AudioBuffer<float> buffer (channels, 2, (int) left.size());
+        juce::MidiBuffer midi;
+        processor.processBlock (buffer, midi);
+    }
 
-        double sampleRate;
-        WydenzaAudioProcessor processor;
+    double sampleRate;
+    WydenzaAudioProcessor processor;
+};
+
+std::vector<float> noise (std::mt19937& rng, int n, float amplitude)
+{
+    std::uniform_real_distribution<float> d (-amplitude, amplitude);
+    std::vector<float> v ((size_t) n);
+    for (auto& x : v)
+        x = d (rng);
+    return v;
+}
+
+/** Exact choice values most of the time, values in between and outside 0..1 now and then. */
+Values randomValues (std::mt19937& rng)
+{
+    std::uniform_real_distribution<float> unit (0.0f, 1.0f), wide (-0.3f, 1.3f);
+    auto pick = [&] (std::initializer_list<float> exact)
+    {
+        const auto roll = unit (rng);
+        if (roll < 0.8f)
+            return *(exact.begin() + (int) (unit (rng) * (float) exact.size() * 0.9999f));
+        return roll < 0.9f ? unit (rng) : wide (rng);
     };
+    auto cont = [&]
+    { return unit (rng) < 0.9f ? unit (rng) : wide (rng); };
+    auto sw = [&]
+    { return unit (rng) < 0.3f ? 1.0f : (unit (rng) < 0.9f ? 0.0f : unit (rng)); };
 
-    std::vector<float> noise (std::mt19937& rng, int n, float amplitude)
+    Values v = cm::defaults();
+    v[cm::Bypass] = unit (rng) < 0.1f ? 1.0f : 0.0f;
+    v[cm::StereoWidth] = pick ({ 0.0f, 0.5f, 1.0f, 0.25f, 0.75f });
+    v[cm::Pan] = pick ({ 0.5f, 0.0f, 1.0f, 0.3f, 0.8f });
+    v[cm::InputGain] = cont();
+    v[cm::OutputGain] = cont();
+    v[cm::SwapLR] = sw();
+    v[cm::PhaseFlip] = sw();
+    v[cm::Mono] = sw();
+    v[cm::MuteAll] = unit (rng) < 0.1f ? 1.0f : 0.0f;
+    v[cm::MuteMid] = unit (rng) < 0.15f ? 1.0f : 0.0f;
+    v[cm::MuteSide] = unit (rng) < 0.15f ? 1.0f : 0.0f;
+    v[cm::PanCurve] = pick ({ 0.0f, 0.1f, 0.2f });
+    v[cm::PanLaw] = pick ({ 0.0f, 0.1f, 0.2f });
+    v[cm::MsMode] = pick ({ 0.0f, 0.1f });
+    v[cm::PanMode] = pick ({ 0.0f, 0.1f });
+    v[cm::SafeBassFreq] = pick ({ 0.0f, 0.286f, 1.0f, 0.05f });
+    v[cm::SafeBass] = unit (rng) < 0.5f ? 1.0f : 0.0f;
+    return v;
+}
+
+/** Folding the stages into one map rounds differently from going step by step, so outputs agree to a
+    few units in the last place. A single-precision high-pass carries rounding noise in its state that
+    grows with the square of sample rate over crossover; two exact implementations of it agree only to
+    that, so blocks through the filter get a margin that follows it.
+*/
+/** insideGain: the largest input-times-output gain since the filter was fresh, since the noise is
+    relative to the signal that went through it.
+*/
+float relativeTolerance (bool filtered, double sampleRate, float crossover, double insideGain)
+{
+    if (! filtered)
+        return 2.0e-5f;
+
+    const auto ratio = sampleRate / (10.0 + 490.0 * (double) crossover);
+    return (float) (std::max (1.0, insideGain) * std::max (2.0e-4, 5.0e-10 * ratio * ratio));
+}
+
+double insideGainOf (const Values& v)
+{
+    const auto gain = [] (float x)
+    { return std::pow (10.0, (24.0 * x - 12.0) / 20.0); };
+    return gain (v[cm::InputGain]) * gain (v[cm::OutputGain]);
+}
+
+void expectClose (const std::vector<float>& actual, const std::vector<float>& expected, const char* what, int set, float relative = 2.0e-5f)
+{
+    for (size_t i = 0; i < actual.size(); ++i)
     {
-        std::uniform_real_distribution<float> d (-amplitude, amplitude);
-        std::vector<float> v ((size_t) n);
-        for (auto& x : v)
-            x = d (rng);
-        return v;
-    }
-
-    /** Exact choice values most of the time, values in between and outside 0..1 now and then. */
-    Values randomValues (std::mt19937& rng)
-    {
-        std::uniform_real_distribution<float> unit (0.0f, 1.0f), wide (-0.3f, 1.3f);
-        auto pick = [&] (std::initializer_list<float> exact)
-        {
-            const auto roll = unit (rng);
-            if (roll < 0.8f)
-                return *(exact.begin() + (int) (unit (rng) * (float) exact.size() * 0.9999f));
-            return roll < 0.9f ? unit (rng) : wide (rng);
-        };
-        auto cont = [&] { return unit (rng) < 0.9f ? unit (rng) : wide (rng); };
-        auto sw = [&] { return unit (rng) < 0.3f ? 1.0f : (unit (rng) < 0.9f ? 0.0f : unit (rng)); };
-
-        Values v = cm::defaults();
-        v[cm::Bypass] = unit (rng) < 0.1f ? 1.0f : 0.0f;
-        v[cm::StereoWidth] = pick ({ 0.0f, 0.5f, 1.0f, 0.25f, 0.75f });
-        v[cm::Pan] = pick ({ 0.5f, 0.0f, 1.0f, 0.3f, 0.8f });
-        v[cm::InputGain] = cont();
-        v[cm::OutputGain] = cont();
-        v[cm::SwapLR] = sw();
-        v[cm::PhaseFlip] = sw();
-        v[cm::Mono] = sw();
-        v[cm::MuteAll] = unit (rng) < 0.1f ? 1.0f : 0.0f;
-        v[cm::MuteMid] = unit (rng) < 0.15f ? 1.0f : 0.0f;
-        v[cm::MuteSide] = unit (rng) < 0.15f ? 1.0f : 0.0f;
-        v[cm::PanCurve] = pick ({ 0.0f, 0.1f, 0.2f });
-        v[cm::PanLaw] = pick ({ 0.0f, 0.1f, 0.2f });
-        v[cm::MsMode] = pick ({ 0.0f, 0.1f });
-        v[cm::PanMode] = pick ({ 0.0f, 0.1f });
-        v[cm::SafeBassFreq] = pick ({ 0.0f, 0.286f, 1.0f, 0.05f });
-        v[cm::SafeBass] = unit (rng) < 0.5f ? 1.0f : 0.0f;
-        return v;
-    }
-
-    /** Folding the stages into one map rounds differently from going step by step, so outputs agree to a
-        few units in the last place. A single-precision high-pass carries rounding noise in its state that
-        grows with the square of sample rate over crossover; two exact implementations of it agree only to
-        that, so blocks through the filter get a margin that follows it.
-    */
-    /** insideGain: the largest input-times-output gain since the filter was fresh, since the noise is
-        relative to the signal that went through it.
-    */
-    float relativeTolerance (bool filtered, double sampleRate, float crossover, double insideGain)
-    {
-        if (! filtered)
-            return 2.0e-5f;
-
-        const auto ratio = sampleRate / (10.0 + 490.0 * (double) crossover);
-        return (float) (std::max (1.0, insideGain) * std::max (2.0e-4, 5.0e-10 * ratio * ratio));
-    }
-
-    double insideGainOf (const Values& v)
-    {
-        const auto gain = [] (float x) { return std::pow (10.0, (24.0 * x - 12.0) / 20.0); };
-        return gain (v[cm::InputGain]) * gain (v[cm::OutputGain]);
-    }
-
-    void expectClose (const std::vector<float>& actual, const std::vector<float>& expected, const char* what, int set,
-                      float relative = 2.0e-5f)
-    {
-        for (size_t i = 0; i < actual.size(); ++i)
-        {
-            const auto tolerance = relative * std::max (1.0f, std::abs (expected[i]));
-            ASSERT_NEAR (actual[i], expected[i], tolerance) << what << " sample " << i << " of set " << set;
-        }
+        const auto tolerance = relative * std::max (1.0f, std::abs (expected[i]));
+        ASSERT_NEAR (actual[i], expected[i], tolerance) << what << " sample " << i << " of set " << set;
     }
 }
+} // namespace
 
 TEST (StereoChain, MatchesStepByStepModelOverRandomParameterSets)
 {
@@ -176,7 +178,8 @@ TEST (StereoChain, MatchesStepByStepModelOverRandomParameterSets)
             expectClose (left, modelLeft, "left", set, relative);
             expectClose (right, modelRight, "right", set, relative);
 
-            const auto tol = [relative] (float x) { return relative * std::max (1.0f, x); };
+            const auto tol = [relative] (float x)
+            { return relative * std::max (1.0f, x); };
             EXPECT_NEAR (h.processor.takeInputPeakLeft(), modelPeaks.inL, tol (modelPeaks.inL));
             EXPECT_NEAR (h.processor.takeInputPeakRight(), modelPeaks.inR, tol (modelPeaks.inR));
             EXPECT_NEAR (h.processor.takeOutputPeakLeft(), modelPeaks.outL, tol (modelPeaks.outL));
@@ -207,17 +210,17 @@ TEST (StereoChain, WidthAndPanChangesDuringABlockAreHeardAtTheNextSample)
 
 namespace
 {
-    /** One frame (l, r) through a fresh processor at 48 kHz with the given parameter changes. */
-    std::pair<float, float> frame (float l, float r, std::initializer_list<std::pair<int, float>> changes)
-    {
-        Harness h (48000.0);
-        for (auto [index, value] : changes)
-            h.processor.setParameter (index, value);
-        std::vector<float> left { l }, right { r };
-        h.run (left, right);
-        return { left[0], right[0] };
-    }
+/** One frame (l, r) through a fresh processor at 48 kHz with the given parameter changes. */
+std::pair<float, float> frame (float l, float r, std::initializer_list<std::pair<int, float>> changes)
+{
+    Harness h (48000.0);
+    for (auto [index, value] : changes)
+        h.processor.setParameter (index, value);
+    std::vector<float> left { l }, right { r };
+    h.run (left, right);
+    return { left[0], right[0] };
 }
+} // namespace
 
 TEST (StereoChain, DocumentedSettingsGiveTheirDocumentedResults)
 {
