@@ -2,7 +2,7 @@
 
 #include "PluginStateXml.h"
 #include "SettingsFile.h"
-#include "editor/PlaceholderEditor.h"
+#include "editor/WydenzaAudioProcessorEditor.h"
 #include "presets/FactoryPresets.h"
 #include "presets/PresetFile.h"
 #include "presets/PresetMetadata.h"
@@ -114,7 +114,7 @@ const juce::String WydenzaAudioProcessor::getOutputChannelName (int channelIndex
 
 juce::AudioProcessorEditor* WydenzaAudioProcessor::createEditor()
 {
-    return new PlaceholderEditor (*this);
+    return new WydenzaAudioProcessorEditor (*this);
 }
 
 //==============================================================================
@@ -217,8 +217,14 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     const auto finiteOrZero = [] (double v)
     { return fitsAFloat (v) ? v : 0.0; };
 
-    defaultEditorHeight = xml->getIntAttribute ("defaultEditorHeight", defaultEditorHeight);
+    // A height that cannot give a usable window (zero, negative, absurd) falls back to the default one.
+    if (const auto storedDefault = xml->getIntAttribute ("defaultEditorHeight", defaultEditorHeight); isUsableEditorHeight (storedDefault))
+        defaultEditorHeight = storedDefault;
+
     lastEditorHeight = xml->getIntAttribute ("lastEditorHeight", defaultEditorHeight);
+
+    if (! isUsableEditorHeight (lastEditorHeight))
+        lastEditorHeight = defaultEditorHeight;
     colourSchemeBrightness = (float) finiteOrZero (xml->getDoubleAttribute ("colourSchemeBrightnessAsDouble", 0.0));
     setPresetName (xml->getStringAttribute ("programName", "(NO NAME)"));
     channelName = xml->getStringAttribute ("channelName", channelName);
@@ -698,6 +704,13 @@ void WydenzaAudioProcessor::updateDefaultEditorHeight()
     }
 
     defaultEditorHeight = juce::roundToInt ((float) displayHeight * defaultEditorDesktopHeightRatio);
+
+    // A ratio from a damaged settings file must not give an unusable window: the standard half is used then.
+    if (! isUsableEditorHeight (defaultEditorHeight))
+    {
+        defaultEditorDesktopHeightRatio = 0.5f;
+        defaultEditorHeight = juce::roundToInt ((float) displayHeight * defaultEditorDesktopHeightRatio);
+    }
     settings->setValue (SettingsFile::heightRatioKey, (double) defaultEditorDesktopHeightRatio);
     settings->setNeedsToBeSaved (true);
 }

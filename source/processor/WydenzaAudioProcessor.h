@@ -186,6 +186,11 @@ public:
     float getOutputGainFactor() const noexcept { return outputGain.load (std::memory_order_relaxed); }
 
     //==============================================================================
+    /** True for an editor height that gives a usable window; a stored height outside this range (a
+        corrupt state chunk, a settings ratio of 0.001 or 1000) is replaced by the default one.
+    */
+    static constexpr bool isUsableEditorHeight (int height) noexcept { return height >= 100 && height <= 16384; }
+
     // Editor-related values, saved with the state and read and written by the editor directly.
     juce::String channelName;
     double expertMode = 0.0;

@@ -75,10 +75,12 @@ void CvxQ7LookAndFeelV1::drawToggleButton (juce::Graphics& g, juce::ToggleButton
 
     g.setColour (juce::Colours::black);
     g.setFont (getCustomFont (height));
-    g.drawText (button.getButtonText(),
-                juce::Rectangle<int> ((int) tickWidth, 0, juce::jmax (0, (int) width - (int) tickWidth - 2), (int) height),
-                juce::Justification::centredLeft,
-                false);
+    // A text longer than the space is squeezed sideways rather than cut ("PAN LAW -0 dB" in a narrow group).
+    g.drawFittedText (button.getButtonText(),
+                      juce::Rectangle<int> ((int) tickWidth, 0, juce::jmax (0, (int) width - (int) tickWidth - 2), (int) height),
+                      juce::Justification::centredLeft,
+                      1,
+                      0.5f);
 }
 
 int CvxQ7LookAndFeelV1::getMainDisplayHeight()

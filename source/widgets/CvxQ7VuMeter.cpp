@@ -16,8 +16,13 @@ void CvxQ7VuMeter::setLevel (float newLevel)
     if (! isVisible())
         return;
 
+    // The editor feeds the meters every 70 ms; an unchanged picture is not painted again.
+    const auto wasOver = level > 1.0f;
+    const auto oldTop = getBarTop();
     level = newLevel;
-    repaint();
+
+    if (getBarTop() != oldTop || (level > 1.0f) != wasOver)
+        repaint();
 }
 
 float CvxQ7VuMeter::getBarTop() const noexcept

@@ -20,24 +20,36 @@ StereoComponent::~StereoComponent() = default;
 
 void StereoComponent::setWidthValue (float newWidthValue)
 {
+    if (widthValue == newWidthValue)
+        return;
+
     widthValue = newWidthValue;
     repaint();
 }
 
 void StereoComponent::setPanValue (float newPanValue)
 {
+    if (panValue == newPanValue)
+        return;
+
     panValue = newPanValue;
     repaint();
 }
 
 void StereoComponent::setBypassed (bool shouldBeBypassed)
 {
+    if (bypassed == shouldBeBypassed)
+        return;
+
     bypassed = shouldBeBypassed;
     repaint();
 }
 
 void StereoComponent::setMutedAll (bool shouldBeMutedAll)
 {
+    if (mutedAll == shouldBeMutedAll)
+        return;
+
     mutedAll = shouldBeMutedAll;
     repaint();
 }

@@ -346,3 +346,35 @@ TEST_F (ConcurrencyTest, HostAutomationAfterPresetOperationsIsWhatRemains)
     for (auto i = 0; i < p->getParameterSet().size(); ++i)
         EXPECT_EQ (restored.getParameter (i), automation.lastWritten[(size_t) i]) << p->getParameterName (i);
 }
+
+TEST (Concurrency, TheEditorOpensAndClosesWhileTheHostAutomatesAndPlays)
+{
+    WydenzaAudioProcessor processor;
+    prepare (processor, 48000.0, 256);
+    AutomationThread automation (processor);
+    AudioThread audio (processor);
+    juce::Image canvas (juce::Image::ARGB, 810, 540, true, juce::SoftwareImageType());
+
+    for (auto round = 0; round < 200; ++round)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr);
+
+        // The editor's timers run while the host's threads go on; then a paint, as the window would get.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (round % 10 == 0 ? 160 : 5);
+        dynamic_cast<juce::Timer&> (*editor).timerCallback();
+        juce::Graphics g (canvas);
+        editor->paintEntireComponent (g, false);
+
+        if (round % 2 == 1)
+            processor.refreshEditor();
+
+        editor.reset();
+        EXPECT_EQ (processor.getActiveEditor(), nullptr);
+    }
+
+    automation.stopAndJoin();
+    audio.stopAndJoin();
+    EXPECT_GT (audio.getBlocks(), 200);
+    EXPECT_GT (automation.getRounds(), 200);
+}

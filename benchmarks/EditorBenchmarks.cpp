@@ -1,0 +1,114 @@
+// The editor's cost on the message thread: one full paint at two sizes, and an open editor whose meters
+// are fed by an audio thread processing noise, as a share of one core over ten seconds. Needs a display
+// (run it under xvfb-run).
+
+#include "editor/MainEditorComponent.h"
+#include "editor/WydenzaAudioProcessorEditor.h"
+#include "processor/WydenzaAudioProcessor.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include <time.h>
+
+namespace
+{
+double threadCpuSeconds()
+{
+    timespec t {};
+    clock_gettime (CLOCK_THREAD_CPUTIME_ID, &t);
+    return (double) t.tv_sec + (double) t.tv_nsec * 1.0e-9;
+}
+
+std::unique_ptr<WydenzaAudioProcessorEditor> openEditor (WydenzaAudioProcessor& processor, int height)
+{
+    processor.lastEditorHeight = height;
+    std::unique_ptr<WydenzaAudioProcessorEditor> editor (dynamic_cast<WydenzaAudioProcessorEditor*> (processor.createEditorIfNeeded()));
+    return editor;
+}
+
+void fullPaint (benchmark::State& state)
+{
+    const auto height = (int) state.range (0);
+    const auto keptBackground = state.range (1) != 0;
+    WydenzaAudioProcessor processor;
+    auto editor = openEditor (processor, height);
+    editor->getMainPanel()->setBackgroundCacheEnabled (keptBackground);
+    juce::Image image (juce::Image::ARGB, editor->getWidth(), editor->getHeight(), true, juce::SoftwareImageType());
+
+    for (auto _ : state)
+    {
+        juce::Graphics g (image);
+        editor->paintEntireComponent (g, false);
+        benchmark::DoNotOptimize (image.getPixelAt (1, 1));
+    }
+
+    state.SetLabel (juce::String (editor->getWidth()).toStdString() + "x" + std::to_string (height) + (keptBackground ? ", kept background" : ", background drawn afresh"));
+}
+
+/** An audio thread running 512-frame blocks of noise in real time while the editor is open on screen. */
+void openEditorWithMeters (benchmark::State& state)
+{
+    constexpr auto seconds = 10;
+    WydenzaAudioProcessor processor;
+    processor.setRateAndBufferSizeDetails (48000.0, 512);
+    processor.prepareToPlay (48000.0, 512);
+
+    auto editor = openEditor (processor, 540);
+    editor->addToDesktop (juce::ComponentPeer::windowHasTitleBar);
+    editor->setVisible (true);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (200);
+
+    for (auto _ : state)
+    {
+        std::atomic<bool> stop { false };
+        std::thread audio ([&]
+                           {
+                               std::mt19937 rng (7);
+                               std::uniform_real_distribution<float> noise (-0.7f, 0.7f);
+                               juce::AudioBuffer<float> buffer (2, 512);
+                               juce::MidiBuffer midi;
+                               auto next = std::chrono::steady_clock::now();
+
+                               while (! stop.load())
+                               {
+                                   for (auto ch = 0; ch < 2; ++ch)
+                                       for (auto i = 0; i < 512; ++i)
+                                           buffer.setSample (ch, i, noise (rng));
+
+                                   processor.processBlock (buffer, midi);
+                                   next += std::chrono::microseconds (10667);
+                                   std::this_thread::sleep_until (next);
+                               } });
+
+        const auto cpuBefore = threadCpuSeconds();
+        const auto wallBefore = juce::Time::getMillisecondCounterHiRes();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (seconds * 1000);
+        const auto cpu = threadCpuSeconds() - cpuBefore;
+        const auto wall = (juce::Time::getMillisecondCounterHiRes() - wallBefore) * 0.001;
+        stop.store (true);
+        audio.join();
+
+        state.SetIterationTime (cpu);
+        state.counters["core_share_percent"] = 100.0 * cpu / wall;
+    }
+
+    state.SetLabel ("810x540 on screen, meters fed every 70 ms; time = message-thread CPU over 10 s");
+}
+} // namespace
+
+BENCHMARK (fullPaint)->ArgsProduct ({ { 540, 864 }, { 1, 0 } })->Unit (benchmark::kMicrosecond);
+BENCHMARK (openEditorWithMeters)->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);
+
+int main (int argc, char** argv)
+{
+    juce::ScopedJuceInitialiser_GUI juce;
+    benchmark::Initialize (&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,158 @@
+#include "WydenzaAudioProcessorEditor.h"
+
+#include "BinaryData.h"
+#include "MainEditorComponent.h"
+#include "ProportionalLayout.h"
+#include "ResizerForEditor.h"
+#include "processor/WydenzaAudioProcessor.h"
+#include "widgets/CvxQ7LookAndFeelV1.h"
+#include "widgets/CvxQ7StereoVuMeterComponent.h"
+#include "widgets/Palette.h"
+
+WydenzaAudioProcessorEditor::WydenzaAudioProcessorEditor (WydenzaAudioProcessor& processorToEdit)
+    : juce::AudioProcessorEditor (processorToEdit),
+      audioProcessor (processorToEdit)
+{
+    const auto displayHeight = CvxQ7LookAndFeelV1::getMainDisplayHeight();
+
+    layout = std::make_unique<ProportionalLayout> ((float) displayHeight, 0.5f, aspectRatio);
+
+    auto typeface = juce::Typeface::createSystemTypefaceFor (BinaryData::kenyan_coffee_rg_ttf, (size_t) BinaryData::kenyan_coffee_rg_ttfSize);
+    editorFont = typeface != nullptr ? std::make_unique<juce::Font> (typeface) : std::make_unique<juce::Font>();
+
+    lookAndFeel = std::make_unique<CvxQ7LookAndFeelV1>();
+    setLookAndFeel (lookAndFeel.get());
+
+    mainPanel = std::make_unique<MainEditorComponent> (audioProcessor, *this);
+    addAndMakeVisible (*mainPanel);
+
+    const auto minHeight = (int) ((float) displayHeight * 0.25f);
+    const auto maxHeight = (int) ((float) displayHeight * 0.8f);
+
+    constrainer = std::make_unique<juce::ComponentBoundsConstrainer>();
+    constrainer->setFixedAspectRatio (aspectRatio);
+    constrainer->setSizeLimits ((int) ((float) minHeight * aspectRatio), minHeight, (int) ((float) maxHeight * aspectRatio), maxHeight);
+
+    resizer = std::make_unique<ResizerForEditor> (this, constrainer.get(), mainPanel.get());
+    addAndMakeVisible (*resizer);
+
+    startTimer (timerIntervalMs);
+
+    // The stored size is shown as it is, even beyond this display's limits: the first drag brings it in.
+    currentHeight = usableStoredHeight();
+    setSize (widthForHeight (currentHeight), currentHeight);
+}
+
+WydenzaAudioProcessorEditor::~WydenzaAudioProcessorEditor()
+{
+    stopTimer();
+    mainPanel.reset();
+    setLookAndFeel (nullptr);
+    lookAndFeel.reset();
+    resizer.reset();
+    constrainer.reset();
+    editorFont.reset();
+    layout.reset();
+}
+
+int WydenzaAudioProcessorEditor::widthForHeight (int height) noexcept
+{
+    return juce::roundToInt ((float) height * aspectRatio);
+}
+
+int WydenzaAudioProcessorEditor::usableStoredHeight() const noexcept
+{
+    if (WydenzaAudioProcessor::isUsableEditorHeight (audioProcessor.lastEditorHeight))
+        return audioProcessor.lastEditorHeight;
+
+    if (WydenzaAudioProcessor::isUsableEditorHeight (audioProcessor.defaultEditorHeight))
+        return audioProcessor.defaultEditorHeight;
+
+    return 540;
+}
+
+void WydenzaAudioProcessorEditor::resized()
+{
+    if (mainPanel != nullptr)
+        mainPanel->setBounds (getLocalBounds());
+
+    currentHeight = getHeight();
+    audioProcessor.lastEditorHeight = currentHeight;
+
+    if (resizer != nullptr)
+        resizer->setBoundsRelative (0.9393333f, 0.909f, 0.05f, 0.075f);
+}
+
+void WydenzaAudioProcessorEditor::paint (juce::Graphics& g)
+{
+    // Only seen while the panel skips its background during a corner drag.
+    const auto w = (float) widthForHeight (currentHeight);
+    const auto h = (float) currentHeight;
+
+    g.fillAll (paletteDarkGrey.brighter (audioProcessor.colourSchemeBrightness));
+
+    juce::Path arrows;
+    const auto addArrow = [&] (float x1, float y1, float x2, float y2)
+    { arrows.addArrow ({ x1 * w, y1 * h, x2 * w, y2 * h }, 0.1f * h, 0.2f * h, 0.2f * h); };
+
+    addArrow (0.4f, 0.4f, 0.2f, 0.2f);
+    addArrow (0.6f, 0.4f, 0.8f, 0.2f);
+    addArrow (0.4f, 0.6f, 0.2f, 0.8f);
+    addArrow (0.6f, 0.6f, 0.8f, 0.8f);
+    g.setColour (juce::Colours::black);
+    g.fillPath (arrows);
+
+    g.setFont (editorFont->withHeight (0.2f * h * 0.5f));
+    g.drawFittedText ("RESIZING", { (int) (0.4f * w), (int) (0.4f * h), (int) (0.2f * w), (int) (0.2f * h) }, juce::Justification::centred, 1, 0.7f);
+}
+
+void WydenzaAudioProcessorEditor::timerCallback()
+{
+    if (mainPanel == nullptr)
+        return;
+
+    const auto inLeft = audioProcessor.takeInputPeakLeft();
+    const auto inRight = audioProcessor.takeInputPeakRight();
+    mainPanel->getInputMeter().setLevels (inLeft, inRight);
+
+    const auto outLeft = audioProcessor.takeOutputPeakLeft();
+    const auto outRight = audioProcessor.takeOutputPeakRight();
+    mainPanel->getOutputMeter().setLevels (outLeft, outRight);
+
+    // A refresh reloads every parameter, so the changes gathered until now are taken with it.
+    const auto changed = audioProcessor.takeChangedParameters();
+
+    if (audioProcessor.takeEditorRefreshRequest())
+    {
+        refreshFromProcessor();
+    }
+    else if (changed != 0)
+    {
+        const auto& parameters = audioProcessor.getParameterSet();
+
+        for (auto i = 0; i < parameters.size(); ++i)
+            if ((changed & (juce::uint32 (1) << i)) != 0)
+                mainPanel->parameterChanged (i, parameters.getValue (i));
+    }
+
+    if (audioProcessor.takeUndoRedoButtonsUpdate())
+        mainPanel->setUndoRedoEnabled (audioProcessor.canUndo(), audioProcessor.canRedo());
+}
+
+void WydenzaAudioProcessorEditor::refreshFromProcessor()
+{
+    if (mainPanel != nullptr)
+    {
+        mainPanel->refreshAllParameters();
+        mainPanel->updatePresetName();
+        mainPanel->setChannelName (audioProcessor.channelName);
+        mainPanel->setExpertMode (audioProcessor.expertMode == 1.0);
+        mainPanel->setColourScheme (audioProcessor.colourSchemeBrightness);
+        mainPanel->setContentReady();
+        mainPanel->repaint();
+        mainPanel->updateVisibility();
+    }
+
+    currentHeight = usableStoredHeight();
+    setBounds (0, 0, widthForHeight (currentHeight), currentHeight);
+}

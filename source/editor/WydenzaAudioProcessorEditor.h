@@ -1,0 +1,62 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <memory>
+
+class WydenzaAudioProcessor;
+class ProportionalLayout;
+class CvxQ7LookAndFeelV1;
+class ResizerForEditor;
+class MainEditorComponent;
+
+/**
+    The editor window: the main panel filling it, a resize corner that keeps the 3 : 2 aspect within
+    limits taken from the main display, and a "RESIZING" screen under the panel while the corner is
+    dragged. Its 70 ms timer is the only way news from the processor reaches the panel: meter peaks,
+    refresh requests, parameters the host changed and the undo state, all published by the processor
+    as atomic values and flags that any thread may set.
+*/
+class WydenzaAudioProcessorEditor : public juce::AudioProcessorEditor,
+                                    public juce::Timer
+{
+public:
+    explicit WydenzaAudioProcessorEditor (WydenzaAudioProcessor&);
+    ~WydenzaAudioProcessorEditor() override;
+
+    void paint (juce::Graphics&) override;
+    void resized() override;
+
+    /** Takes up what the processor published since the last tick. Message thread. */
+    void timerCallback() override;
+
+    /** Reloads every control, the names, mode and scheme from the processor and takes its stored size. */
+    void refreshFromProcessor();
+
+    ProportionalLayout& getLayout() noexcept { return *layout; }
+    CvxQ7LookAndFeelV1& getLookAndFeelV1() noexcept { return *lookAndFeel; }
+    MainEditorComponent* getMainPanel() noexcept { return mainPanel.get(); }
+    juce::ComponentBoundsConstrainer& getConstrainer() noexcept { return *constrainer; }
+    ResizerForEditor& getResizer() noexcept { return *resizer; }
+
+    static constexpr int timerIntervalMs = 70;
+    static constexpr float aspectRatio = 1.5f;
+
+    /** The width for a height at the fixed aspect ratio. */
+    static int widthForHeight (int height) noexcept;
+
+private:
+    /** The stored height, or the default one when the stored one cannot give a usable window. */
+    int usableStoredHeight() const noexcept;
+
+    WydenzaAudioProcessor& audioProcessor;
+    std::unique_ptr<ProportionalLayout> layout;
+    int currentHeight = 0;
+    std::unique_ptr<juce::Font> editorFont;
+    std::unique_ptr<CvxQ7LookAndFeelV1> lookAndFeel;
+    std::unique_ptr<juce::ComponentBoundsConstrainer> constrainer;
+    std::unique_ptr<ResizerForEditor> resizer;
+    std::unique_ptr<MainEditorComponent> mainPanel;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (WydenzaAudioProcessorEditor)
+};

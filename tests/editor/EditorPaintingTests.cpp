@@ -1,0 +1,141 @@
+#include "EditorFixture.h"
+
+#include "editor/PanelBackground.h"
+#include "widgets/CvxQ7StereoVuMeterComponent.h"
+#include "widgets/Palette.h"
+
+using namespace editortests;
+
+namespace
+{
+juce::Image paintEditor (juce::Component& editor)
+{
+    juce::Image image (juce::Image::ARGB, editor.getWidth(), editor.getHeight(), true, juce::SoftwareImageType());
+    juce::Graphics g (image);
+    editor.paintEntireComponent (g, false);
+    return image;
+}
+
+/** Number of pixels that differ between two images of the same size. */
+int countDifferences (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return -1;
+
+    const juce::Image::BitmapData da (a, juce::Image::BitmapData::readOnly), db (b, juce::Image::BitmapData::readOnly);
+    auto differences = 0;
+
+    for (auto y = 0; y < a.getHeight(); ++y)
+        differences += std::memcmp (da.getLinePointer (y), db.getLinePointer (y), (size_t) (a.getWidth() * da.pixelStride)) != 0 ? 1 : 0;
+
+    return differences;
+}
+
+void savePng (const juce::Image& image, const juce::String& name)
+{
+    const auto file = juce::File (WYDENZA_EDITOR_TEST_OUTPUT).getChildFile (name + ".png");
+    ASSERT_TRUE (file.getParentDirectory().createDirectory().wasOk());
+    file.deleteFile();
+    juce::FileOutputStream stream (file);
+    ASSERT_TRUE (stream.openedOk() && juce::PNGImageFormat().writeImageToStream (image, stream));
+}
+} // namespace
+
+TEST_F (EditorFixture, TheKeptBackgroundIsPixelForPixelTheDrawnOne)
+{
+    for (auto brightness : { 0.0f, 0.3f })
+    {
+        panel().setColourScheme (brightness);
+
+        for (auto height : { 540, 864, 301 })
+        {
+            editor->setSize (WydenzaAudioProcessorEditor::widthForHeight (height), height);
+            panel().setBackgroundCacheEnabled (false);
+            const auto drawn = paintEditor (*editor);
+            panel().setBackgroundCacheEnabled (true);
+            const auto first = paintEditor (*editor);
+            const auto second = paintEditor (*editor); // from the kept image
+
+            EXPECT_EQ (countDifferences (drawn, first), 0) << height << " " << brightness;
+            EXPECT_EQ (countDifferences (drawn, second), 0) << height << " " << brightness;
+        }
+    }
+}
+
+TEST (PanelBackgroundTest, TheTextureIsFixedBySizeAndTheBaseFollowsTheScheme)
+{
+    const auto draw = [] (int w, int h, float brightness)
+    {
+        juce::Image image (juce::Image::ARGB, w, h, true);
+        juce::Graphics g (image);
+        PanelBackground::drawUncached (g, w, h, brightness);
+        return image;
+    };
+
+    const auto a = draw (300, 200, 0.3f);
+    EXPECT_EQ (countDifferences (a, draw (300, 200, 0.3f)), 0);
+
+    // Another size cuts the same sequence differently.
+    const auto wider = draw (450, 200, 0.3f);
+    EXPECT_GT (countDifferences (a, wider.getClippedImage ({ 0, 0, 300, 200 })), 0);
+
+    // Strokes vary the base by at most 3 % and the gradient by 5 %: every pixel stays near the scheme's base.
+    for (auto brightness : { 0.0f, 0.3f })
+    {
+        const auto image = draw (300, 200, brightness);
+        const auto base = paletteDarkGrey.brighter (brightness);
+        const auto centre = image.getPixelAt (150, 100);
+        EXPECT_LE (std::abs (centre.getRed() - base.getRed()), 6) << brightness;
+        EXPECT_NE (countDifferences (image, draw (300, 200, brightness == 0.0f ? 0.3f : 0.0f)), 0);
+    }
+}
+
+TEST_F (EditorFixture, ScreenshotsOfEveryLookAtTwoSizes)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void (EditorFixture&)> setUp;
+    } looks[] = {
+        { "easy-bright", [] (EditorFixture&) {} },
+        { "expert-bright", [] (EditorFixture& f)
+          { f.click (f.find ("EXPERT MODE")); } },
+        { "expert-dark", [] (EditorFixture& f)
+          { f.click (f.find ("EXPERT MODE")); f.panel().setColourScheme (0.0f); } },
+        { "easy-dark", [] (EditorFixture& f)
+          { f.panel().setColourScheme (0.0f); } },
+        { "bypassed", [] (EditorFixture& f)
+          { f.click (f.find ("BYPASS")); } },
+        { "muted", [] (EditorFixture& f)
+          { f.click (f.find ("MUTE ALL")); } },
+        { "resizing", [] (EditorFixture& f)
+          { f.panel().resizeStarted(); } },
+    };
+
+    for (const auto& look : looks)
+    {
+        panel().setColourScheme (0.3f);
+        look.setUp (*this);
+        processor.setParameter (0, 0.0f);
+
+        for (auto height : { 540, 864 })
+        {
+            editor->setSize (WydenzaAudioProcessorEditor::widthForHeight (height), height);
+            panel().getInputMeter().setLevels (0.5f, 0.25f);
+            panel().getOutputMeter().setLevels (1.2f, 0.7f);
+            const auto image = paintEditor (*editor);
+            savePng (image, juce::String ("editor-") + look.name + "-" + juce::String (editor->getWidth()) + "x" + juce::String (height));
+
+            // The orange top bar is always there; the outer frame is black.
+            EXPECT_EQ (image.getPixelAt (editor->getWidth() * 3 / 10, height / 20).getARGB(), paletteOrange.getARGB()) << look.name;
+            EXPECT_EQ (image.getPixelAt (editor->getWidth() / 2, height - 2).getARGB(), juce::Colours::black.getARGB()) << look.name;
+        }
+
+        if (juce::String (look.name) == "resizing")
+            panel().resizeFinished();
+
+        for (const auto* name : { "BYPASS", "MUTE ALL", "EASY MODE" })
+            if (auto* b = findChild<juce::Button> (*editor, name); b != nullptr && b->getToggleState() != (juce::String (name) == "EASY MODE"))
+                click (*b);
+    }
+}
