@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test on a fresh Debian 12 machine: install what is needed, check our sources' formatting, build
 # the plug-in formats and the tests, and run them all under CTest (GUI and host-loading tests run under
-# Xvfb). Then the hardening stages: the unit, widget, robustness and concurrency tests under
+# Xvfb). Then the hardening stages: the unit, widget, editor, robustness and concurrency tests under
 # AddressSanitizer with UndefinedBehaviorSanitizer, the concurrency tests under ThreadSanitizer, and a
 # short run of each fuzzer.
 #
@@ -55,14 +55,14 @@ sanitizer_flags=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
                  -DWYDENZA_BUILD_PLUGINS=OFF -DWYDENZA_BUILD_BENCHMARKS=OFF -DWYDENZA_BUILD_TESTS=ON)
 
 #---------------------------------------------------------------------------------------------------
-stage "3/5 Unit, widget, robustness and concurrency tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+stage "3/5 Unit, widget, editor, robustness and concurrency tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan "${sanitizer_flags[@]}" -DWYDENZA_SANITIZE=address
-cmake --build build-asan -j"$jobs" --target wydenza-unit-tests wydenza-widget-tests \
+cmake --build build-asan -j"$jobs" --target wydenza-unit-tests wydenza-widget-tests wydenza-editor-tests \
       wydenza-robustness-tests wydenza-concurrency-tests
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/sanitizers/lsan.supp:print_suppressions=0"
-(cd build-asan && ctest --output-on-failure --timeout 1500 -R '^(unit|widgets|robustness|concurrency)$') \
+(cd build-asan && ctest --output-on-failure --timeout 1500 -R '^(unit|widgets|editor|robustness|concurrency)$') \
     || failed+=("tests under ASan+UBSan")
 
 #---------------------------------------------------------------------------------------------------
