@@ -2,6 +2,7 @@
 list(APPEND WYDENZA_EXTRA_SOURCES
     source/processor/SettingsFile.cpp
     source/processor/PluginStateXml.cpp
+    source/presets/PresetNameCharacters.h
     source/presets/BoundedXml.cpp
     source/presets/PresetTree.cpp
     source/presets/PresetFile.cpp

@@ -4,13 +4,13 @@
 #include "ChoiceGroup.h"
 #include "ProportionalLayout.h"
 #include "WydenzaAudioProcessorEditor.h"
+#include "presets/PresetNameCharacters.h"
 #include "processor/WydenzaAudioProcessor.h"
 #include "widgets/CvxPresetNameLabel.h"
 #include "widgets/CvxQ7LookAndFeelV1.h"
 #include "widgets/CvxQ7StereoVuMeterComponent.h"
 #include "widgets/CvxRotarySlider.h"
 #include "widgets/Palette.h"
-#include "widgets/PresetNameCharacters.h"
 #include "widgets/StereoComponent.h"
 
 namespace

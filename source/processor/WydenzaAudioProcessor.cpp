@@ -6,8 +6,8 @@
 #include "presets/FactoryPresets.h"
 #include "presets/PresetFile.h"
 #include "presets/PresetMetadata.h"
+#include "presets/PresetNameCharacters.h"
 #include "presets/PresetTree.h"
-#include "widgets/PresetNameCharacters.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 

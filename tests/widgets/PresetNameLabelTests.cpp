@@ -1,8 +1,8 @@
 #include "WidgetTestHelpers.h"
 
+#include "presets/PresetNameCharacters.h"
 #include "widgets/CvxPresetNameLabel.h"
 #include "widgets/CvxQ7LookAndFeelV1.h"
-#include "widgets/PresetNameCharacters.h"
 
 TEST (PresetNameLabel, EditorOpensCleanedSelectedAndRestricted)
 {
