@@ -5,5 +5,6 @@ list(APPEND WYDENZA_EXTRA_SOURCES
     source/editor/StatusLine.cpp
     source/editor/ChoiceGroup.cpp
     source/editor/ResizerForEditor.cpp
+    source/editor/ManagePresetsComponent.cpp
     source/editor/MainEditorComponent.cpp
     source/editor/WydenzaAudioProcessorEditor.cpp)
