@@ -5,6 +5,8 @@ list(APPEND WYDENZA_EXTRA_SOURCES
     source/editor/StatusLine.cpp
     source/editor/ChoiceGroup.cpp
     source/editor/ResizerForEditor.cpp
+    source/editor/PopupCallbackReceiver.cpp
+    source/editor/FolderReveal.cpp
     source/editor/ManagePresetsComponent.cpp
     source/editor/MainEditorComponent.cpp
     source/editor/WydenzaAudioProcessorEditor.cpp)

@@ -2,6 +2,9 @@
 
 #include "BinaryData.h"
 #include "ChoiceGroup.h"
+#include "FolderReveal.h"
+#include "ManagePresetsComponent.h"
+#include "PopupCallbackReceiver.h"
 #include "ProportionalLayout.h"
 #include "WydenzaAudioProcessorEditor.h"
 #include "presets/PresetNameCharacters.h"
@@ -10,6 +13,7 @@
 #include "widgets/CvxQ7LookAndFeelV1.h"
 #include "widgets/CvxQ7StereoVuMeterComponent.h"
 #include "widgets/CvxRotarySlider.h"
+#include "widgets/InfoComponent.h"
 #include "widgets/Palette.h"
 #include "widgets/StereoComponent.h"
 
@@ -163,6 +167,11 @@ MainEditorComponent::MainEditorComponent (WydenzaAudioProcessor& processorToUse,
     layout.addEntry (*nextButton, 0.775f, 0.097f, 0.045f, 0.02275f, Anchor::leftTop);
     layout.addEntry (*previousButton, 0.71f, 0.097f, 0.045f, 0.02275f, Anchor::leftTop);
 
+    saveDialog = std::make_unique<ManagePresetsComponent> (processor, *this, regularFont.get());
+    addChildComponent (*saveDialog);
+    infoScreen = std::make_unique<InfoComponent> (processor, *this, regularFont.get());
+    addChildComponent (*infoScreen);
+
     // Enabled once the processor reports an undo state; the editor passes on the current one at once.
     setUndoRedoEnabled (false, false);
 
@@ -183,7 +192,13 @@ MainEditorComponent::~MainEditorComponent()
     removeMouseListener (this);
     statusLine.reset();
 
+    // A menu still open would deliver its result to a panel that is gone.
+    if (menuOpen)
+        juce::PopupMenu::dismissAllActiveMenus();
+
     // Children go in reverse order of creation.
+    infoScreen.reset();
+    saveDialog.reset();
     previousButton.reset();
     nextButton.reset();
     redoButton.reset();
@@ -395,6 +410,7 @@ void MainEditorComponent::setUndoRedoEnabled (bool canUndo, bool canRedo)
 {
     undoButton->setEnabled (canUndo);
     redoButton->setEnabled (canRedo);
+    infoScreen->updateButtonStates();
 }
 
 void MainEditorComponent::updatePresetName()
@@ -520,6 +536,11 @@ void MainEditorComponent::updateVisibility()
     for (auto* c : std::initializer_list<juce::Component*> { bypassButton.get(), undoButton.get(), redoButton.get(), settingsButton.get() })
         c->setVisible (active);
 
+    if (resizing)
+        saveDialog->setVisible (false);
+    else if (saveDialogOpen && contentReady)
+        saveDialog->setVisible (true);
+
     channelNameLabel->setEditable (active, false, false);
 
     const auto unbypassed = active && ! bypassOn;
@@ -581,6 +602,10 @@ void MainEditorComponent::buttonClicked (juce::Button* button)
         return processor.undo();
     if (button == redoButton.get())
         return processor.redo();
+    if (button == saveButton.get())
+        return openSaveDialog();
+    if (button == settingsButton.get())
+        return showSettingsMenu();
 
     // A radio click also clicks the toggle it turns off, before the new one is on: only the toggle
     // that ends up on speaks for its group.
@@ -704,7 +729,15 @@ void MainEditorComponent::checkStatusExpiry (juce::Time now)
 
 void MainEditorComponent::timerCallback()
 {
-    checkStatusExpiry (juce::Time::getCurrentTime());
+    const auto now = juce::Time::getCurrentTime();
+    checkStatusExpiry (now);
+    checkMenuWatchdog (now);
+}
+
+void MainEditorComponent::mouseDown (const juce::MouseEvent& e)
+{
+    if (e.eventComponent == titleLabel.get())
+        showInfoScreen();
 }
 
 void MainEditorComponent::mouseMove (const juce::MouseEvent& e)
@@ -732,6 +765,160 @@ void MainEditorComponent::resizeFinished()
 }
 
 //==============================================================================
+juce::PopupMenu MainEditorComponent::buildSettingsMenu()
+{
+    juce::PopupMenu menu;
+    menu.addItem (resizeToDefaultItem, "Resize To Default", processor.lastEditorHeight != processor.defaultEditorHeight);
+    menu.addSeparator();
+
+    const auto modified = processor.isPresetModified();
+    const auto inFactory = processor.isSteppingFactoryPresets();
+    const auto current = processor.getCurrentPresetIndex();
+
+    juce::PopupMenu factoryMenu;
+    const auto factoryNames = processor.getFactoryPresetNames();
+
+    for (auto i = 0; i < factoryNames.size(); ++i)
+        factoryMenu.addItem (firstFactoryPresetItem + i, factoryNames[i], true, ! modified && inFactory && i == current);
+
+    menu.addSubMenu ("Factory Presets", factoryMenu);
+
+    juce::PopupMenu userMenu;
+    const auto userNames = processor.getUserPresetNames();
+    const auto displayName = processor.getPresetDisplayName();
+
+    for (auto i = 0; i < userNames.size(); ++i)
+        userMenu.addItem (firstUserPresetItem + i, userNames[i], true, ! modified && ! inFactory && i == current && userNames[i] == displayName);
+
+    menu.addSubMenu ("User Presets", userMenu);
+    menu.addSeparator();
+    menu.addItem (saveAsItem, "Save Current Preset As ...");
+    menu.addItem (revealFolderItem, "Reveal User Presets Folder");
+    menu.addSeparator();
+
+    // The current scheme is ticked and greyed out.
+    const auto dark = processor.colourSchemeBrightness == 0.0f;
+    juce::PopupMenu schemeMenu;
+    schemeMenu.addItem (classicDarkItem, "Classic Dark", ! dark, dark);
+    schemeMenu.addItem (brightEyesItem, "Bright Eyes", dark, ! dark);
+    menu.addSubMenu ("Colour Scheme", schemeMenu);
+
+    menu.addItem (showInfoItem, "Show Info / Settings Screen");
+    menu.addSeparator();
+    menu.addItem (titleItem, titleText, false);
+    return menu;
+}
+
+void MainEditorComponent::showSettingsMenu()
+{
+    auto& menuLookAndFeel = editor.getLookAndFeelV1();
+    menuLookAndFeel.setColour (juce::PopupMenu::highlightedBackgroundColourId, paletteBlue);
+
+    auto menu = buildSettingsMenu();
+    menu.setLookAndFeel (&menuLookAndFeel);
+
+    menuCheckTime = juce::Time::getCurrentTime();
+    menuOpen = true;
+    setStatusText ("choose from popup menu ...", false);
+    menu.showMenuAsync (juce::PopupMenu::Options(), new PopupCallbackReceiver (this));
+}
+
+void MainEditorComponent::settingsMenuFinished (int result)
+{
+    menuOpen = false;
+
+    if (result == resizeToDefaultItem)
+        resizeToDefault();
+    else if (result == saveAsItem)
+        openSaveDialog();
+    else if (result == revealFolderItem)
+        revealFolderToUser (processor.getUserPresetsFolder());
+    else if (result == classicDarkItem)
+        setColourScheme (0.0f);
+    else if (result == brightEyesItem)
+        setColourScheme (0.3f);
+    else if (result == showInfoItem)
+        showInfoScreen();
+    else if (result >= firstUserPresetItem)
+        processor.loadUserPreset (result - firstUserPresetItem);
+    else if (result >= firstFactoryPresetItem)
+        processor.selectFactoryPreset (result - firstFactoryPresetItem);
+}
+
+void MainEditorComponent::checkMenuWatchdog (juce::Time now)
+{
+    if (! menuOpen || now <= menuCheckTime + juce::RelativeTime::seconds (1.0))
+        return;
+
+    if (isMouseOverPopupMenu())
+    {
+        menuCheckTime = now;
+        return;
+    }
+
+    menuOpen = false;
+    juce::PopupMenu::dismissAllActiveMenus();
+}
+
+bool MainEditorComponent::isMouseOverPopupMenu()
+{
+    auto* c = juce::Desktop::getInstance().findComponentAt (juce::Desktop::getMousePosition());
+
+    while (c != nullptr && c->getName().isEmpty())
+        c = c->getParentComponent();
+
+    // "menu" is the name the framework gives its popup menu windows.
+    return c != nullptr && c->getName() == "menu";
+}
+
+void MainEditorComponent::resizeToDefault()
+{
+    processor.lastEditorHeight = processor.defaultEditorHeight;
+    editor.refreshFromProcessor();
+    repaint();
+}
+
+void MainEditorComponent::openSaveDialog()
+{
+    saveDialogOpen = true;
+    updateVisibility();
+    saveDialog->resetText();
+    saveDialog->setVisible (true);
+    saveDialog->getTextEditor().grabKeyboardFocus();
+    repaint();
+}
+
+void MainEditorComponent::closeSaveDialog()
+{
+    saveDialogOpen = false;
+    updateVisibility();
+    saveDialog->setVisible (false);
+    repaint();
+}
+
+void MainEditorComponent::presetSaved()
+{
+    closeSaveDialog();
+
+    // A save that fails (folder not writable, no usable name) leaves the current preset as it was.
+    const auto saved = processor.saveUserPreset (saveDialog->getPresetNameText(), true);
+    updatePresetName();
+    setStatusText (saved ? savedMessage : saveFailedMessage, true);
+}
+
+void MainEditorComponent::presetSaveCancelled()
+{
+    closeSaveDialog();
+    setStatusText (saveCancelledMessage, true);
+}
+
+void MainEditorComponent::showInfoScreen()
+{
+    infoScreen->setVisible (true);
+    infoScreen->toFront (false);
+}
+
+//==============================================================================
 void MainEditorComponent::resized()
 {
     const auto h = (float) getHeight();
@@ -753,6 +940,9 @@ void MainEditorComponent::resized()
     stereoField->setBoundsRelative (0.3f, 0.16f, 0.4f, 0.4f);
     stereoWidthLabel->setBoundsRelative (0.32f, 0.218f, 0.075f, 0.065f);
     panLabel->setBoundsRelative (0.605f, 0.218f, 0.075f, 0.065f);
+
+    infoScreen->setBounds (getLocalBounds());
+    saveDialog->setBoundsRelative (0.3f, 0.16f, 0.4f, 0.4f);
 
     layout.layOut (h);
 

@@ -16,6 +16,8 @@ class CvxRotarySlider;
 class CvxPresetNameLabel;
 class CvxQ7StereoVuMeterComponent;
 class StereoComponent;
+class ManagePresetsComponent;
+class InfoComponent;
 
 /**
     The panel that fills the editor: every control, bound to its parameter by name, the meters, the
@@ -36,6 +38,7 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
     void mouseMove (const juce::MouseEvent&) override;
+    void mouseDown (const juce::MouseEvent&) override;
 
     //==============================================================================
     /** Shows a parameter's value on its controls. */
@@ -62,6 +65,46 @@ public:
     void resizeStarted();
     void resizeFinished();
     StatusLine& getStatusLine() noexcept { return *statusLine; }
+
+    //==============================================================================
+    // Settings menu, save dialog and info screen.
+    enum MenuItem
+    {
+        resizeToDefaultItem = 1,
+        showInfoItem = 2,
+        classicDarkItem = 3,
+        brightEyesItem = 4,
+        saveAsItem = 5,
+        revealFolderItem = 6,
+        firstFactoryPresetItem = 100,
+        firstUserPresetItem = 200,
+        titleItem = -1
+    };
+
+    /** The settings menu as it stands now: built afresh from the processor's state at every opening. */
+    juce::PopupMenu buildSettingsMenu();
+    void showSettingsMenu();
+    /** Carries out a menu result (0 when the menu was dismissed). */
+    void settingsMenuFinished (int result);
+    bool isMenuOpen() const noexcept { return menuOpen; }
+    /** Closes an open settings menu once the mouse has been away from it for a second. */
+    void checkMenuWatchdog (juce::Time now);
+    static bool isMouseOverPopupMenu();
+
+    void resizeToDefault();
+    void openSaveDialog();
+    /** The dialog's SAVE or Return: saves the named user preset and reports the outcome. */
+    void presetSaved();
+    void presetSaveCancelled();
+    bool isSaveDialogOpen() const noexcept { return saveDialogOpen; }
+    void showInfoScreen();
+
+    ManagePresetsComponent& getSaveDialog() noexcept { return *saveDialog; }
+    InfoComponent& getInfoScreen() noexcept { return *infoScreen; }
+
+    static constexpr const char* savedMessage = "SAVE: OK, user preset was saved !";
+    static constexpr const char* saveFailedMessage = "SAVE: ERROR, user preset could not be saved !!!";
+    static constexpr const char* saveCancelledMessage = "CANCEL: preset was NOT saved ...";
 
     //==============================================================================
     CvxQ7StereoVuMeterComponent& getInputMeter() noexcept { return *inputMeter; }
@@ -98,6 +141,7 @@ private:
     void showGainValue (juce::Slider&, float value);
     void updateModeButtons();
     void setSafeBassTextBox();
+    void closeSaveDialog();
     juce::String parameterText (int parameterIndex, float value) const;
     int parameterIndexOf (const juce::Slider*) const noexcept;
 
@@ -116,7 +160,8 @@ private:
     juce::String stereoWidthTooltip;
     float stereoWidthValue = 0.5f, safeBassFreqValue = 0.0f;
     bool contentReady = false, resizing = false, saveDialogOpen = false, bypassOn = false, muteAllOn = false;
-    bool safeBassOn = false, monoOn = false, expertModeOn = false, channelNameSet = false;
+    bool safeBassOn = false, monoOn = false, expertModeOn = false, channelNameSet = false, menuOpen = false;
+    juce::Time menuCheckTime;
     float displayHeight = 1080.0f, logoScaleRatio = 1.0f;
     bool backgroundCacheEnabled = true;
     PanelBackground background;
@@ -135,6 +180,8 @@ private:
     std::unique_ptr<juce::Label> stereoWidthLabel, panLabel;
     std::unique_ptr<StereoComponent> stereoField;
     std::unique_ptr<juce::DrawableButton> undoButton, redoButton, nextButton, previousButton;
+    std::unique_ptr<ManagePresetsComponent> saveDialog;
+    std::unique_ptr<InfoComponent> infoScreen;
 
     std::unique_ptr<StatusLine> statusLine;
 

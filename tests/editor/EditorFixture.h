@@ -44,6 +44,15 @@ public:
         editor->setVisible (true);
         editor->toFront (true);
         pumpMessages (50);
+
+        // Typing needs the window to hold the keyboard focus; on a busy machine the server grants it late.
+        for (auto tries = 0; tries < 100 && ! editor->getPeer()->isFocused(); ++tries)
+        {
+            editor->getPeer()->grabFocus();
+            pumpMessages (20);
+        }
+
+        EXPECT_TRUE (editor->getPeer()->isFocused());
     }
 
     ~EditorFixture() override { editor.reset(); }
@@ -143,6 +152,8 @@ public:
     */
     void type (const juce::String& text)
     {
+        EXPECT_NE (juce::Component::getCurrentlyFocusedComponent(), nullptr) << "nothing has the keyboard focus";
+
         for (auto c : text)
             editor->getPeer()->handleKeyPress (juce::KeyPress ((int) c, {}, c));
 
