@@ -43,7 +43,13 @@ juce::StringArray UserPresetFolder::scan()
         const auto file = item.getFile();
         const auto name = file.getFileNameWithoutExtension();
 
-        if (name.isEmpty())
+        // Only what loads by its name is listed: loading adds exactly ".q7p" (so "Wide.Q7P" would not load
+        // where names are case-sensitive), and a name starting with a dot is a hidden file, not a preset.
+        const auto extension = file.getFileExtension();
+        const auto extensionLoads = juce::File::areFileNamesCaseSensitive() ? extension == PresetFile::fileExtension
+                                                                            : extension.equalsIgnoreCase (PresetFile::fileExtension);
+
+        if (name.isEmpty() || name.startsWithChar ('.') || ! extensionLoads)
             continue;
 
         Entry entry;

@@ -416,3 +416,19 @@ TEST_F (PresetLibraryTest, ARenameFromAHostThreadArrivesOnTheMessageThread)
     reader.join();
     EXPECT_EQ (seenByHost, "From Host");
 }
+
+TEST_F (PresetLibraryTest, OnlyFilesThatLoadByTheirNameAreListed)
+{
+    auto p = makeProcessor();
+    const auto good = writeUserPreset ("Good", { { "StereoWidth", 0.7f } });
+
+    // Each a valid preset file under a name that loading could never find again.
+    for (const auto* name : { "Wide.Q7P", "Odd.Q7p", ".q7p", ".hidden.q7p" })
+        ASSERT_TRUE (good.copyFileTo (presetsFolder().getChildFile (name))) << name;
+
+    const auto names = p->getUserPresetNames();
+    EXPECT_EQ (names, juce::StringArray ("Good"));
+
+    for (auto i = 0; i < names.size(); ++i)
+        EXPECT_TRUE (p->loadUserPresetByName (names[i])) << names[i];
+}
