@@ -343,3 +343,16 @@ TEST_P (HostLoading, SavesAndRestoresItsStateThroughTheFormat)
 
 INSTANTIATE_TEST_SUITE_P (Formats, HostLoading, ::testing::Values (Format::vst3, Format::lv2, Format::vst), [] (const auto& info)
                           { return std::string (formatName (info.param)); });
+
+TEST (Lv2Bundle, NamesTheMakersHomepageAndAddressAndWritesNoEmptyLink)
+{
+    juce::String turtle;
+
+    for (const auto& entry : juce::RangedDirectoryIterator (juce::File (WYDENZA_LV2_PATH), false, "*.ttl"))
+        turtle << entry.getFile().loadFileAsString();
+
+    ASSERT_TRUE (turtle.contains ("doap:maintainer"));
+    EXPECT_TRUE (turtle.contains ("foaf:homepage <https://www.zelvora.example>"));
+    EXPECT_TRUE (turtle.contains ("foaf:mbox <mailto:info@zelvora.example>"));
+    EXPECT_FALSE (turtle.contains ("<>")); // an empty link resolves to the Turtle file itself
+}
