@@ -27,12 +27,29 @@ ComponentType* findChild (juce::Component& parent, const juce::String& name)
     return nullptr;
 }
 
+/** A fresh, empty home and config folder for each test, so that presets and settings never carry over. */
+struct FreshHome
+{
+    FreshHome()
+    {
+        folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("wydenza-editor-test", "", false);
+        folder.getChildFile (".config").createDirectory();
+        ::setenv ("HOME", folder.getFullPathName().toRawUTF8(), 1);
+        ::setenv ("XDG_CONFIG_HOME", folder.getChildFile (".config").getFullPathName().toRawUTF8(), 1);
+    }
+
+    ~FreshHome() { folder.deleteRecursively(); }
+
+    juce::File folder;
+};
+
 /**
     A processor with its editor open in a real window on the (virtual) display. Mouse and keys go in
     through the window's peer, the way the windowing system delivers them, so hit-testing, focus,
     double-click timing and the framework's own button and slider logic all take part.
 */
-class EditorFixture : public ::testing::Test
+class EditorFixture : public ::testing::Test,
+                      public FreshHome
 {
 public:
     EditorFixture()
