@@ -1,7 +1,12 @@
 #include "BoundedXml.h"
 
+#include <expat.h>
+
 #include <cstring>
-#include <unordered_set>
+#include <limits>
+#include <string>
+#include <type_traits>
+#include <vector>
 
 namespace
 {
@@ -76,41 +81,166 @@ bool isStrictUtf8 (const juce::uint8* bytes, size_t numBytes) noexcept
     return true;
 }
 
-/** XML allows an attribute name once per element; the framework's reader keeps every copy, and a tree
-    made from them holds the name twice, which no writer can reproduce.
+/** Builds the framework's elements from expat's events, the way the framework's reader shapes them: text
+    between elements (comments removed, whitespace kept) becomes one text element unless it is all
+    whitespace, and each CDATA section becomes a text element of its own.
 */
-bool hasUniqueAttributeNames (const juce::XmlElement& element)
+class TreeBuilder
 {
-    std::unordered_set<juce::String> names;
+public:
+    explicit TreeBuilder (XML_Parser p) : parser (p)
+    {
+        XML_SetUserData (parser, this);
+        XML_SetXmlDeclHandler (parser, onXmlDeclaration);
+        XML_SetStartDoctypeDeclHandler (parser, onDoctype);
+        XML_SetEntityDeclHandler (parser, onEntityDeclaration);
+        XML_SetProcessingInstructionHandler (parser, onProcessingInstruction);
+        XML_SetElementHandler (parser, onStart, onEnd);
+        XML_SetCharacterDataHandler (parser, onText);
+        XML_SetCdataSectionHandler (parser, onCdataStart, onCdataEnd);
+    }
 
-    for (auto i = 0; i < element.getNumAttributes(); ++i)
-        if (! names.insert (element.getAttributeName (i)).second)
-            return false;
+    bool wasRefused() const noexcept { return refused; }
+    std::unique_ptr<juce::XmlElement> takeRoot() { return std::move (root); }
 
-    for (auto* child : element.getChildIterator())
-        if (! hasUniqueAttributeNames (*child))
-            return false;
+private:
+    struct OpenElement
+    {
+        std::unique_ptr<juce::XmlElement> element;
+        std::vector<std::unique_ptr<juce::XmlElement>> children;
+    };
 
-    return true;
-}
+    XML_Parser parser;
+    std::vector<OpenElement> open;
+    std::unique_ptr<juce::XmlElement> root;
+    std::string text;
+    bool refused = false;
 
-bool startsWithAt (const char* text, size_t numBytes, size_t pos, const char* prefix) noexcept
+    static TreeBuilder& from (void* userData) { return *static_cast<TreeBuilder*> (userData); }
+
+    void refuse()
+    {
+        if (! refused)
+            XML_StopParser (parser, XML_FALSE);
+
+        refused = true;
+    }
+
+    void flushText()
+    {
+        if (text.empty())
+            return;
+
+        const auto content = juce::String::fromUTF8 (text.data(), (int) text.size());
+        text.clear();
+
+        if (content.containsNonWhitespaceChars())
+            open.back().children.emplace_back (juce::XmlElement::createTextElement (content));
+    }
+
+    // The chunk and the preset body are UTF-8 by definition: a document that says otherwise is not ours,
+    // and reading it as UTF-8 could misread its characters.
+    static void XMLCALL onXmlDeclaration (void* userData, const XML_Char*, const XML_Char* encoding, int)
+    {
+        if (encoding != nullptr && ! juce::String (encoding).equalsIgnoreCase ("UTF-8"))
+            from (userData).refuse();
+    }
+
+    // A DTD is where entities are defined (and expanded without end, or fetched from elsewhere); the
+    // plug-in's documents never have one.
+    static void XMLCALL onDoctype (void* userData, const XML_Char*, const XML_Char*, const XML_Char*, int)
+    {
+        from (userData).refuse();
+    }
+
+    static void XMLCALL onEntityDeclaration (void* userData, const XML_Char*, int, const XML_Char*, int, const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char*)
+    {
+        from (userData).refuse();
+    }
+
+    static void XMLCALL onProcessingInstruction (void* userData, const XML_Char*, const XML_Char*)
+    {
+        from (userData).refuse();
+    }
+
+    static void XMLCALL onStart (void* userData, const XML_Char* name, const XML_Char** attributes)
+    {
+        auto& self = from (userData);
+
+        if (self.refused || (int) self.open.size() >= BoundedXml::maxNestingDepth)
+            return self.refuse();
+
+        if (! self.open.empty())
+            self.flushText();
+
+        auto element = std::make_unique<juce::XmlElement> (juce::String::fromUTF8 (name));
+
+        // Expat hands the attributes over in document order and has already refused a name given twice.
+        for (auto i = 0; attributes[i] != nullptr; i += 2)
+        {
+            if (i / 2 >= BoundedXml::maxAttributesPerElement)
+                return self.refuse();
+
+            element->setAttribute (juce::Identifier (juce::String::fromUTF8 (attributes[i])),
+                                   juce::String::fromUTF8 (attributes[i + 1]));
+        }
+
+        self.open.push_back ({ std::move (element), {} });
+    }
+
+    static void XMLCALL onEnd (void* userData, const XML_Char*)
+    {
+        auto& self = from (userData);
+
+        if (self.refused)
+            return;
+
+        self.flushText();
+        auto closed = std::move (self.open.back());
+        self.open.pop_back();
+
+        // Prepended from the last: appending walks the list each time.
+        for (auto child = closed.children.rbegin(); child != closed.children.rend(); ++child)
+            closed.element->prependChildElement (child->release());
+
+        if (self.open.empty())
+            self.root = std::move (closed.element);
+        else
+            self.open.back().children.push_back (std::move (closed.element));
+    }
+
+    static void XMLCALL onText (void* userData, const XML_Char* characters, int length)
+    {
+        auto& self = from (userData);
+
+        if (! self.refused)
+            self.text.append (characters, (size_t) length);
+    }
+
+    static void XMLCALL onCdataStart (void* userData)
+    {
+        auto& self = from (userData);
+
+        if (! self.refused)
+            self.flushText();
+    }
+
+    static void XMLCALL onCdataEnd (void* userData)
+    {
+        auto& self = from (userData);
+
+        if (self.refused)
+            return;
+
+        self.open.back().children.emplace_back (juce::XmlElement::createTextElement (juce::String::fromUTF8 (self.text.data(), (int) self.text.size())));
+        self.text.clear();
+    }
+};
+
+struct ParserDeleter
 {
-    const auto prefixLength = std::strlen (prefix);
-    return pos + prefixLength <= numBytes && std::memcmp (text + pos, prefix, prefixLength) == 0;
-}
-
-/** Position just past the first occurrence of terminator at or after pos, or numBytes + 1 when absent. */
-size_t skipPast (const char* text, size_t numBytes, size_t pos, const char* terminator) noexcept
-{
-    const auto terminatorLength = std::strlen (terminator);
-
-    for (auto i = pos; i + terminatorLength <= numBytes; ++i)
-        if (std::memcmp (text + i, terminator, terminatorLength) == 0)
-            return i + terminatorLength;
-
-    return numBytes + 1;
-}
+    void operator() (XML_Parser parser) const noexcept { XML_ParserFree (parser); }
+};
 } // namespace
 
 size_t BoundedXml::lengthUpToZero (const char* data, size_t numBytes) noexcept
@@ -135,129 +265,24 @@ bool BoundedXml::isValidUtf8 (const char* data, size_t numBytes) noexcept
     return isStrictUtf8 (reinterpret_cast<const juce::uint8*> (data), numBytes);
 }
 
-bool BoundedXml::hasSafeStructure (const char* text, size_t numBytes) noexcept
-{
-    int depth = 0;
-    size_t i = 0;
-
-    // The declaration ("<?xml ...?>") is the only processing instruction the plug-in writes, and only at the
-    // start. Anywhere else the framework's reader skips one as white space and then steps back before it, for ever.
-    auto start = (size_t) 0;
-
-    while (start < numBytes && juce::CharacterFunctions::isWhitespace (text[start]))
-        ++start;
-
-    // Searched for in the raw bytes: a '<' is never part of a well-formed value or text, so this holds
-    // wherever the framework's reader might think it is.
-    for (auto k = start + 1; k + 1 < numBytes; ++k)
-        if (text[k] == '<' && text[k + 1] == '?')
-            return false;
-
-    // A hexadecimal character reference must be whole ("&#x" + one to eight hex digits + ';'): on anything
-    // else the framework's reader steps over the character after it, which past the end of the text is a
-    // read beyond the buffer.
-    for (size_t k = 0; k + 2 < numBytes; ++k)
-    {
-        if (text[k] != '&' || text[k + 1] != '#' || (text[k + 2] != 'x' && text[k + 2] != 'X'))
-            continue;
-
-        auto digits = k + 3;
-
-        while (digits < numBytes && digits - (k + 3) < 8 && juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) (juce::uint8) text[digits]) >= 0)
-            ++digits;
-
-        if (digits == k + 3 || digits >= numBytes || text[digits] != ';')
-            return false;
-    }
-
-    while (i < numBytes)
-    {
-        if (text[i] != '<')
-        {
-            ++i;
-            continue;
-        }
-
-        if (startsWithAt (text, numBytes, i, "<!--"))
-        {
-            i = skipPast (text, numBytes, i + 4, "-->");
-        }
-        else if (startsWithAt (text, numBytes, i, "<![CDATA["))
-        {
-            i = skipPast (text, numBytes, i + 9, "]]>");
-        }
-        else if (startsWithAt (text, numBytes, i, "<?"))
-        {
-            if (i != start)
-                return false;
-
-            i = skipPast (text, numBytes, i + 2, "?>");
-        }
-        else if (startsWithAt (text, numBytes, i, "<!"))
-        {
-            return false; // a DTD or another declaration: never part of the plug-in's documents
-        }
-        else if (startsWithAt (text, numBytes, i, "</"))
-        {
-            --depth;
-            i = skipPast (text, numBytes, i + 2, ">");
-        }
-        else
-        {
-            char quote = 0;
-            char lastSignificant = 0;
-            ++i;
-
-            for (; i < numBytes; ++i)
-            {
-                const auto c = text[i];
-
-                if (quote != 0)
-                {
-                    if (c == quote)
-                        quote = 0;
-                }
-                else if (c == '"' || c == '\'')
-                {
-                    quote = c;
-                }
-                else if (c == '>')
-                {
-                    break;
-                }
-                else if (! juce::CharacterFunctions::isWhitespace (c))
-                {
-                    lastSignificant = c;
-                }
-            }
-
-            if (i >= numBytes)
-                return false; // cut off inside a tag
-
-            ++i;
-
-            if (lastSignificant != '/' && ++depth > maxNestingDepth)
-                return false;
-        }
-
-        if (i > numBytes || depth < 0)
-            return false;
-    }
-
-    return depth == 0;
-}
-
 std::unique_ptr<juce::XmlElement> BoundedXml::parse (const char* text, size_t numBytes)
 {
     const auto length = lengthUpToZero (text, numBytes);
 
-    if (length == 0 || ! isValidUtf8 (text, length) || ! hasSafeStructure (text, length))
+    if (length == 0 || length > (size_t) std::numeric_limits<int>::max())
         return {};
 
-    auto element = juce::parseXML (juce::String::fromUTF8 (text, (int) length));
+    // The encoding is fixed, whatever the document declares; no external entity is ever fetched, as no
+    // handler for them is set and a DTD is refused before any declaration in it is read.
+    const std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserDeleter> parser (XML_ParserCreate ("UTF-8"));
 
-    if (element == nullptr || ! hasUniqueAttributeNames (*element))
+    if (parser == nullptr)
         return {};
 
-    return element;
+    TreeBuilder builder (parser.get());
+
+    if (XML_Parse (parser.get(), text, (int) length, XML_TRUE) != XML_STATUS_OK || builder.wasRefused())
+        return {};
+
+    return builder.takeRoot();
 }

@@ -15,8 +15,7 @@ public:
     static void pack (const juce::XmlElement& element, juce::MemoryBlock& destData);
 
     /** The "Q7PLUGINSETTINGS" element held by the chunk, or null when the chunk is not in the packed XML
-        form, is not valid UTF-8, is not safe to parse or well-formed, or holds another element.
-        Never reads beyond sizeInBytes.
+        form, its text is refused by BoundedXml, or it holds another element. Never reads beyond sizeInBytes.
     */
     static std::unique_ptr<juce::XmlElement> unpack (const void* data, int sizeInBytes);
 
