@@ -126,6 +126,14 @@ void InfoComponent::buttonClicked (juce::Button* button)
     }
 }
 
+void InfoComponent::visibilityChanged()
+{
+    // The editor's size may have changed while the screen was hidden, and a resize lays this screen out
+    // before the processor learns the new height.
+    if (isVisible())
+        updateButtonStates();
+}
+
 void InfoComponent::resized()
 {
     heightF = (float) getHeight();

@@ -33,6 +33,7 @@ public:
 
 private:
     void buttonClicked (juce::Button*) override;
+    void visibilityChanged() override;
     void drawProportionalText (juce::Graphics&, const juce::String& text, float x, float y, float w, float h, juce::Justification) const;
 
     WydenzaAudioProcessor* processor;
