@@ -10,7 +10,7 @@ packages=(
     libflac-dev libvorbis-dev libogg-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-roboto-unhinted python3 procps
-    clang libclang-rt-14-dev clang-format-14 libexpat1-dev xdotool
+    clang libclang-rt-14-dev clang-format-14 libexpat1-dev xdotool imagemagick
 )
 
 sudo_cmd=()

@@ -73,11 +73,12 @@ int WydenzaAudioProcessorEditor::usableStoredHeight() const noexcept
 
 void WydenzaAudioProcessorEditor::resized()
 {
-    if (mainPanel != nullptr)
-        mainPanel->setBounds (getLocalBounds());
-
+    // The height is stored first: the panel's children (the info screen) read it while being laid out.
     currentHeight = getHeight();
     audioProcessor.lastEditorHeight = currentHeight;
+
+    if (mainPanel != nullptr)
+        mainPanel->setBounds (getLocalBounds());
 
     if (resizer != nullptr)
         resizer->setBoundsRelative (0.9393333f, 0.909f, 0.05f, 0.075f);
@@ -153,6 +154,7 @@ void WydenzaAudioProcessorEditor::refreshFromProcessor()
         mainPanel->updateVisibility();
     }
 
+    // Only the size: a host or the standalone app may hold the editor at an offset inside its window.
     currentHeight = usableStoredHeight();
-    setBounds (0, 0, widthForHeight (currentHeight), currentHeight);
+    setSize (widthForHeight (currentHeight), currentHeight);
 }
