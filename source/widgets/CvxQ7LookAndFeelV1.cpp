@@ -63,6 +63,24 @@ juce::Font CvxQ7LookAndFeelV1::getTextButtonFont (juce::TextButton&, int buttonH
     return getCustomFont (0.8f * (float) buttonHeight);
 }
 
+void CvxQ7LookAndFeelV1::drawButtonText (juce::Graphics& g, juce::TextButton& button, bool, bool)
+{
+    const auto font = getTextButtonFont (button, button.getHeight());
+    g.setFont (font);
+    g.setColour (button.findColour (button.getToggleState() ? juce::TextButton::textColourOnId : juce::TextButton::textColourOffId)
+                     .withMultipliedAlpha (button.isEnabled() ? 1.0f : 0.5f));
+
+    const auto yIndent = juce::jmin (4, button.proportionOfHeight (0.3f));
+    const auto cornerSize = juce::jmin (button.getHeight(), button.getWidth()) / 2;
+    const auto fontHeight = juce::roundToInt (font.getHeight() * 0.6f);
+    const auto leftIndent = juce::jmin (fontHeight, 2 + cornerSize / (button.isConnectedOnLeft() ? 4 : 2));
+    const auto rightIndent = juce::jmin (fontHeight, 2 + cornerSize / (button.isConnectedOnRight() ? 4 : 2));
+    const auto textWidth = button.getWidth() - leftIndent - rightIndent;
+
+    if (textWidth > 0)
+        g.drawFittedText (button.getButtonText(), leftIndent, yIndent, textWidth, button.getHeight() - yIndent * 2, juce::Justification::centred, 2, 0.5f);
+}
+
 void CvxQ7LookAndFeelV1::drawToggleButton (juce::Graphics& g, juce::ToggleButton& button, bool, bool)
 {
     const auto width = (float) button.getWidth();

@@ -18,6 +18,9 @@ public:
     //==============================================================================
     void drawButtonBackground (juce::Graphics&, juce::Button&, const juce::Colour& backgroundColour, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
 
+    /** Centred in at most two lines, squeezed sideways down to half width before anything is cut off. */
+    void drawButtonText (juce::Graphics&, juce::TextButton&, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
+
     /** The display face at 0.8 x the button height. */
     juce::Font getTextButtonFont (juce::TextButton&, int buttonHeight) override;
 

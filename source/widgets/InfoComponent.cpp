@@ -146,10 +146,26 @@ void InfoComponent::resized()
     aboutText.setBoundsRelative (0.22f, 0.05f, 0.6f, 0.7f);
     legalText.setBoundsRelative (0.22f, 0.74f, 0.6f, 0.26f);
 
-    aboutText.applyFontToAllText (aboutText.getFont().withHeight (0.07f * heightF));
-    legalText.applyFontToAllText (legalText.getFont().withHeight (0.055f * heightF));
+    aboutText.applyFontToAllText (fontFittingEveryLine (aboutText, 0.07f * heightF));
+    legalText.applyFontToAllText (fontFittingEveryLine (legalText, 0.055f * heightF));
 
     updateButtonStates();
+}
+
+juce::Font InfoComponent::fontFittingEveryLine (const juce::TextEditor& field, float height)
+{
+    // The fields do not wrap: a line wider than the field would be cut off, so the text gets smaller instead.
+    auto font = field.getFont().withHeight (height);
+    const auto available = (float) (field.getWidth() - field.getLeftIndent() - 2 * field.getBorder().getLeftAndRight() - 4);
+    auto widest = 0.0f;
+
+    for (const auto& line : juce::StringArray::fromLines (field.getText()))
+        widest = juce::jmax (widest, font.getStringWidthFloat (line));
+
+    if (widest > available && available > 0.0f)
+        font = font.withHeight (height * available / widest);
+
+    return font;
 }
 
 void InfoComponent::drawProportionalText (juce::Graphics& g, const juce::String& text, float x, float y, float w, float h, juce::Justification justification) const
@@ -157,7 +173,7 @@ void InfoComponent::drawProportionalText (juce::Graphics& g, const juce::String&
     const auto height = heightF;
     const auto width = 1.5f * heightF;
 
-    g.drawFittedText (text, (int) (width * x), (int) (height * y), (int) (width * w), (int) (height * h), justification, 1, 0.7f);
+    g.drawFittedText (text, (int) (width * x), (int) (height * y), (int) (width * w), (int) (height * h), justification, 1, 0.5f);
 }
 
 void InfoComponent::paint (juce::Graphics& g)

@@ -34,6 +34,7 @@ public:
 private:
     void buttonClicked (juce::Button*) override;
     void visibilityChanged() override;
+    static juce::Font fontFittingEveryLine (const juce::TextEditor&, float height);
     void drawProportionalText (juce::Graphics&, const juce::String& text, float x, float y, float w, float h, juce::Justification) const;
 
     WydenzaAudioProcessor* processor;

@@ -2,6 +2,7 @@
 
 #include "editor/PanelBackground.h"
 #include "widgets/CvxQ7StereoVuMeterComponent.h"
+#include "widgets/InfoComponent.h"
 #include "widgets/Palette.h"
 
 using namespace editortests;
@@ -110,6 +111,10 @@ TEST_F (EditorFixture, ScreenshotsOfEveryLookAtTwoSizes)
           { f.click (f.find ("MUTE ALL")); } },
         { "resizing", [] (EditorFixture& f)
           { f.panel().resizeStarted(); } },
+        { "save-dialog", [] (EditorFixture& f)
+          { f.panel().openSaveDialog(); } },
+        { "info-screen", [] (EditorFixture& f)
+          { f.panel().showInfoScreen(); } },
     };
 
     for (const auto& look : looks)
@@ -126,13 +131,21 @@ TEST_F (EditorFixture, ScreenshotsOfEveryLookAtTwoSizes)
             const auto image = paintEditor (*editor);
             savePng (image, juce::String ("editor-") + look.name + "-" + juce::String (editor->getWidth()) + "x" + juce::String (height));
 
-            // The orange top bar is always there; the outer frame is black.
-            EXPECT_EQ (image.getPixelAt (editor->getWidth() * 3 / 10, height / 20).getARGB(), paletteOrange.getARGB()) << look.name;
-            EXPECT_EQ (image.getPixelAt (editor->getWidth() / 2, height - 2).getARGB(), juce::Colours::black.getARGB()) << look.name;
+            // The orange top bar and the black outer frame are always there, unless the info screen covers them.
+            const auto infoShown = juce::String (look.name) == "info-screen";
+            const auto top = infoShown ? juce::Colours::lightgrey : paletteOrange;
+            const auto frame = infoShown ? paletteBlue : juce::Colours::black;
+            EXPECT_EQ (image.getPixelAt (editor->getWidth() * 3 / 10, height / 20).getARGB(), top.getARGB()) << look.name;
+            EXPECT_EQ (image.getPixelAt (editor->getWidth() / 2, height - 2).getARGB(), frame.getARGB()) << look.name;
         }
 
         if (juce::String (look.name) == "resizing")
             panel().resizeFinished();
+
+        if (panel().isSaveDialogOpen())
+            panel().presetSaveCancelled();
+
+        panel().getInfoScreen().setVisible (false);
 
         for (const auto* name : { "BYPASS", "MUTE ALL", "EASY MODE" })
             if (auto* b = findChild<juce::Button> (*editor, name); b != nullptr && b->getToggleState() != (juce::String (name) == "EASY MODE"))
