@@ -1041,8 +1041,12 @@ void MainEditorComponent::paint (juce::Graphics& g)
     else if (! resizing)
         paintContent (g);
 
-    g.setColour (juce::Colours::black);
-    g.drawRoundedRectangle (0.0f, 0.0f, w, h, 0.02f * h, 0.02f * h);
+    // The frame reaches 0.01 H into the panel: repaints inside it (the meters) need not stroke it.
+    if (! getLocalBounds().reduced (juce::roundToInt (0.02f * h) + 1).contains (g.getClipBounds()))
+    {
+        g.setColour (juce::Colours::black);
+        g.drawRoundedRectangle (0.0f, 0.0f, w, h, 0.02f * h, 0.02f * h);
+    }
 }
 
 void MainEditorComponent::paintContent (juce::Graphics& g)

@@ -45,7 +45,8 @@ void PanelBackground::draw (juce::Graphics& g, int width, int height, float sche
 
     if (cached.getWidth() != width || cached.getHeight() != height || cachedBrightness != schemeBrightness)
     {
-        cached = juce::Image (juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
+        // Opaque: copied without blending, which is what the meters' repaints every 70 ms mostly cost.
+        cached = juce::Image (juce::Image::RGB, width, height, true, juce::SoftwareImageType());
         juce::Graphics imageGraphics (cached);
         drawUncached (imageGraphics, width, height, schemeBrightness);
         cachedBrightness = schemeBrightness;
