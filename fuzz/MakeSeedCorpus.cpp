@@ -18,9 +18,10 @@ int main (int argc, char** argv)
     const auto corpus = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
     const auto presetSeeds = corpus.getChildFile ("preset-file");
     const auto stateSeeds = corpus.getChildFile ("state");
+    const auto stateXmlSeeds = corpus.getChildFile ("state-xml"); // the same inputs, for the processor-free fuzzer
     const auto textSeeds = corpus.getChildFile ("parameter-text");
 
-    for (const auto& folder : { presetSeeds, stateSeeds, textSeeds })
+    for (const auto& folder : { presetSeeds, stateSeeds, stateXmlSeeds, textSeeds })
         if (! folder.createDirectory())
             return 1;
 
@@ -51,7 +52,8 @@ int main (int argc, char** argv)
         juce::MemoryBlock seed;
         seed.append ("\0", 1);
         seed.append (chunk.getData(), chunk.getSize());
-        return stateSeeds.getChildFile (name).replaceWithData (seed.getData(), seed.getSize());
+        return stateSeeds.getChildFile (name).replaceWithData (seed.getData(), seed.getSize())
+               && stateXmlSeeds.getChildFile (name).replaceWithData (seed.getData(), seed.getSize());
     };
 
     bool ok = addPresetSeed ("init-plain", false) && addStateSeed ("init");
