@@ -45,6 +45,41 @@ elif sys.argv[1] == 'channels':
 elif sys.argv[1] == 'sidelevel':
     ch, rate, v = frames(sys.argv[2])
     print(sum(abs(v[i + 1] - v[i]) for i in range(0, len(v), 2)))
+elif sys.argv[1] == 'stereo':  # path, bytes per sample, kind: mix, identical, silence or leftonly
+    path, width, kind = sys.argv[2], int(sys.argv[3]), sys.argv[4]
+    full = (1 << (8 * width - 1)) - 1
+    w = wave.open(path, 'wb'); w.setnchannels(2); w.setsampwidth(width); w.setframerate(44100)
+    out = bytearray()
+    for i in range(44100):
+        a, b = 0.4 * math.sin(i * 0.0627), 0.3 * math.sin(i * 0.2111)
+        l, r = {'mix': (a + b, a - 0.5 * b), 'identical': (a, a), 'silence': (0, 0), 'leftonly': (a, 0)}[kind]
+        for x in (l, r):
+            out += int(round(x * full)).to_bytes(width, 'little', signed=True)
+    w.writeframes(bytes(out)); w.close()
+elif sys.argv[1] == 'info':  # prints the container and its bit depth ("32f" for float WAV)
+    data = open(sys.argv[2], 'rb').read()
+    if data[:4] == b'RIFF' and data[8:12] == b'WAVE':
+        pos = 12
+        while data[pos:pos + 4] != b'fmt ':
+            pos += 8 + struct.unpack('<I', data[pos + 4:pos + 8])[0]
+        tag, bits = struct.unpack('<H', data[pos + 8:pos + 10])[0], struct.unpack('<H', data[pos + 22:pos + 24])[0]
+        if tag == 0xFFFE:
+            tag = struct.unpack('<H', data[pos + 32:pos + 34])[0]
+        print('WAV', '32f' if tag == 3 else bits)
+    elif data[:4] == b'fLaC':
+        print('FLAC', ((int.from_bytes(data[18:22], 'big') >> 4) & 0x1f) + 1)
+    elif data[:4] == b'FORM' and data[8:12] in (b'AIFF', b'AIFC'):
+        pos = 12
+        while data[pos:pos + 4] != b'COMM':
+            size = struct.unpack('>I', data[pos + 4:pos + 8])[0]
+            pos += 8 + size + (size & 1)
+        print('AIFF', struct.unpack('>H', data[pos + 14:pos + 16])[0])
+    else:
+        print('unknown')
+elif sys.argv[1] == 'pngsize':
+    data = open(sys.argv[2], 'rb').read(24)
+    assert data[:8] == b'\x89PNG\r\n\x1a\n', 'not a PNG'
+    print('%dx%d' % struct.unpack('>II', data[16:24]))
 PY
 
 # The built-in demo.
@@ -58,7 +93,7 @@ check "demo is stereo 24-bit" test "$(python3 wavtool.py channels wydenza-demo.w
 # Defaults pass the signal through within the last bit of 24-bit audio, in the input's format.
 cp wydenza-demo.wav input.wav
 "$render" --preset Init input.wav same.wav >/dev/null 2>&1
-check "Init preset is transparent" test "$(python3 wavtool.py maxdiff input.wav same.wav)" -le 1
+check "Init preset is transparent" test "$(python3 wavtool.py maxdiff input.wav same.wav)" -eq 0
 
 # Width 0 makes the output mono; width 200 % makes the side louder than the input's.
 "$render" --set StereoWidth=0 input.wav mono.wav >/dev/null 2>&1
@@ -89,6 +124,125 @@ expect_failure "writing over the input" "would overwrite the input" input.wav in
 ln -s input.wav link.wav
 expect_failure "writing over the input through a link" "would overwrite the input" input.wav link.wav
 check "the input is untouched" test "$(md5sum < input.wav)" = "$before"
+
+#---------------------------------------------------------------------------------------------------
+# Output format and bit depth. Inputs: 16 and 24-bit WAV from Python, 32-bit float WAV from the renderer.
+python3 wavtool.py stereo in16.wav 2 mix
+python3 wavtool.py stereo in24.wav 3 mix
+"$render" --preset Init --bits 32f in24.wav in32f.wav >/dev/null 2>&1
+check "--bits 32f writes float WAV" test "$(python3 wavtool.py info in32f.wav)" = "WAV 32f"
+
+# input, OUT, --bits (- for none), the container and depth written
+while read -r input output bits expected; do
+    extra=(); [ "$bits" != - ] && extra=(--bits "$bits")
+    "$render" "${extra[@]}" "$input" "$output" >/dev/null 2>&1
+    check "$input -> $output (bits $bits) is $expected" test "$(python3 wavtool.py info "$output" 2>/dev/null)" = "$expected"
+done <<'TABLE'
+in16.wav  a.flac  -    FLAC 16
+in24.wav  b.FLAC  -    FLAC 24
+in32f.wav c.flac  -    FLAC 24
+in32f.wav d.aif   -    AIFF 24
+in24.wav  e.AIFF  -    AIFF 24
+in16.wav  f.aiff  -    AIFF 16
+in32f.wav g.Wav   -    WAV 32f
+in16.wav  h.wav   -    WAV 16
+in24.wav  i.wav   16   WAV 16
+in16.wav  j.flac  24   FLAC 24
+in24.wav  k.wav   32f  WAV 32f
+TABLE
+
+# Refused before anything is written: what, message, arguments, the file that must not appear.
+while IFS='|' read -r what message args target; do
+    read -r -a argv <<<"$args"
+    expect_failure "$what" "$message" "${argv[@]}"
+    check "$what leaves no $target" test ! -e "$target"
+done <<'TABLE'
+an unknown extension|the output's extension must be .wav, .flac, .aif or .aiff|in24.wav out.mp3|out.mp3
+no extension|the output's extension must be|in24.wav outfile|outfile
+32-bit float into FLAC|FLAC file cannot hold 32-bit float samples|--bits 32f in24.wav x.flac|x.flac
+32-bit float into AIFF|AIFF file cannot hold 32-bit float samples|--bits 32f in24.wav x.aiff|x.aiff
+a depth that is not offered|--bits takes 16, 24 or 32f|--bits 20 in24.wav x.wav|x.wav
+an unknown --format|--format takes wav, flac or aiff|--out-dir xdir --format mp3 in24.wav|xdir
+--format without --out-dir|--format goes with --out-dir|--format flac in24.wav x.wav|x.wav
+a plot without a measurement|go with --analyze or --report|--plot x.png in24.wav x.wav|x.png
+a plot that is not a PNG|ending in .png|--analyze --plot x.jpg in24.wav|x.jpg
+a plot of several files|--plot draws one file|--analyze --plot x.png in24.wav in16.wav|x.png
+rendering options with --analyze|takes no rendering options|--analyze --set StereoWidth=0 in24.wav|x.wav
+a split out of range|--split takes a frequency from 20 to 20000 Hz|--analyze --split 0 in24.wav|x.wav
+TABLE
+
+# 16 bits get TPDF dither from a fixed seed: the same render gives the same file, and it differs from
+# plain rounding by at most a step or so.
+"$render" --preset Init --bits 16 in24.wav d1.wav >/dev/null 2>&1
+"$render" --preset Init --bits 16 in24.wav d2.wav >/dev/null 2>&1
+check "16-bit renders repeat exactly" cmp -s d1.wav d2.wav
+check "--help explains the dither" grep -q "TPDF dither" <<<"$("$render" --help)"
+check "the render says it dithered" grep -q "16-bit, TPDF dither" <<<"$("$render" --bits 16 in24.wav d3.wav 2>&1)"
+
+#---------------------------------------------------------------------------------------------------
+# Many files at once: one line per file, a failure reported with its reason while the others run.
+mkdir -p batch
+cp in24.wav batch/a.wav; cp in16.wav batch/b.wav; printf 'not audio' > batch/c.wav
+out="$("$render" --set StereoWidth=150 --out-dir rendered batch/a.wav batch/c.wav batch/b.wav 2>&1)"; rc=$?
+check "a batch with a failing file exits non-zero" test "$rc" -ne 0
+check "one line per file" test "$(grep -c '^\[[1-3]/3\] batch/' <<<"$out")" -eq 3
+check "the failing file is named with its reason" grep -q '^\[2/3\] batch/c.wav -> rendered/c.wav: FAILED: .*not a WAV, FLAC or AIFF file' <<<"$out"
+check "the batch sums up" grep -q "rendered 2 of 3 files; 1 failed" <<<"$out"
+check "the good files keep their format" test "$(python3 wavtool.py info rendered/a.wav) $(python3 wavtool.py info rendered/b.wav)" = "WAV 24 WAV 16"
+check "no output for the failing file" test ! -e rendered/c.wav
+
+out="$("$render" --out-dir rendered --format FLAC batch/a.wav batch/b.wav 2>&1)"; rc=$?
+check "--format flac renders the batch" test "$rc" -eq 0
+check "--format flac writes FLAC files" test "$(python3 wavtool.py info rendered/a.flac) $(python3 wavtool.py info rendered/b.flac)" = "FLAC 24 FLAC 16"
+
+# The input's own folder as DIR: writing a file over itself is refused, a new name is not.
+before="$(md5sum batch/a.wav batch/b.wav)"
+out="$("$render" --set StereoWidth=0 --out-dir batch batch/a.wav batch/b.wav 2>&1)"; rc=$?
+check "a batch into the inputs' folder exits non-zero" test "$rc" -ne 0
+check "each input refused" test "$(grep -c 'FAILED: the output would overwrite the input' <<<"$out")" -eq 2
+check "the inputs are untouched" test "$(md5sum batch/a.wav batch/b.wav)" = "$before"
+"$render" --out-dir batch --format aiff batch/a.wav >/dev/null 2>&1
+check "a new name in the inputs' folder is written" test "$(python3 wavtool.py info batch/a.aiff)" = "AIFF 24"
+
+#---------------------------------------------------------------------------------------------------
+# The stereo analysis as printed, as JSON, and drawn.
+for kind in identical silence leftonly; do python3 wavtool.py stereo "$kind.wav" 2 "$kind"; done
+
+out="$("$render" --analyze identical.wav silence.wav leftonly.wav 2>&1)"; rc=$?
+check "--analyze exits 0" test "$rc" -eq 0
+row() { grep -A14 "^$1" <<<"$out" | grep -m1 "^$2 "; }
+check "identical channels: correlation +1" grep -q '+1.00$' <<<"$(row identical.wav correlation)"
+check "identical channels: no side" grep -q -- '-inf dBFS$' <<<"$(row identical.wav 'side RMS')"
+check "identical channels: mono sum 0 dB" grep -q ' 0.0 dB$' <<<"$(row identical.wav 'mono sum')"
+check "silence: correlation n/a" grep -q 'n/a$' <<<"$(row silence.wav correlation)"
+check "silence: peak -inf dBFS" grep -q -- '-inf dBFS$' <<<"$(row silence.wav 'peak L')"
+check "one channel alone: mono sum -6.0 dB" grep -q -- '-6.0 dB$' <<<"$(row leftonly.wav 'mono sum')"
+check "never NaN" test "$(grep -ci nan <<<"$out")" -eq 0
+
+"$render" --analyze --json --split 200 identical.wav silence.wav missing.wav > analysis.json 2>analysis.err; rc=$?
+check "--analyze with a missing file exits non-zero" test "$rc" -ne 0
+check "--json is JSON with the figures" python3 - analysis.json <<'PY'
+import json, sys
+a = json.load(open(sys.argv[1]))
+identical, silence, missing = a
+assert identical['analysis']['correlation']['all'] == 1.0 and identical['analysis']['sideRmsDbfs'] == '-inf'
+assert identical['analysis']['splitHz'] == 200.0
+assert silence['analysis']['correlation'] == {'all': None, 'low': None, 'high': None}
+assert silence['analysis']['peakDbfs'] == {'left': '-inf', 'right': '-inf'}
+assert 'no such file' in missing['error']
+PY
+
+out="$("$render" --set Mono=1 --report --split 150 in24.wav monoed.wav 2>&1)"; rc=$?
+check "--report exits 0" test "$rc" -eq 0
+check "--report puts input and output side by side" grep -qE '^ +input +output$' <<<"$out"
+check "--report: Mono leaves no side" grep -qE '^side RMS +-?[0-9.]+ dBFS +-inf dBFS$' <<<"$out"
+check "--report: the split is the one asked for" grep -q '^correlation < 150 Hz' <<<"$out"
+
+"$render" --analyze --plot one.png identical.wav >/dev/null 2>&1
+check "--analyze --plot draws a 1200x700 PNG" test "$(python3 wavtool.py pngsize one.png)" = "1200x700"
+"$render" --preset "TRACK Stereo 200%" --report --plot two.png in24.wav wide.flac >/dev/null 2>&1
+check "--report --plot draws a 1200x700 PNG" test "$(python3 wavtool.py pngsize two.png)" = "1200x700"
+check "--report --plot writes the FLAC too" test "$(python3 wavtool.py info wide.flac)" = "FLAC 24"
 
 echo "$passes passed, $failures failed"
 test "$failures" -eq 0

@@ -1,216 +1,31 @@
-// wydenza-render: runs an audio file through the plug-in's processor offline, without a host or display.
+// wydenza-render: runs audio files through the plug-in's processor offline, without a host or display,
+// and measures what the processing did to the stereo image.
 
+#include "AnalysisPlot.h"
+#include "DemoMix.h"
+#include "FileRenderer.h"
+#include "OutputFormat.h"
+#include "ProcessorSetup.h"
+#include "RenderError.h"
+#include "RenderOptions.h"
+#include "StereoAnalysisText.h"
 #include "processor/LevelText.h"
 #include "processor/WydenzaAudioProcessor.h"
 
-#include <juce_audio_formats/juce_audio_formats.h>
-
-#include <cmath>
 #include <filesystem>
 #include <iostream>
 
 namespace
 {
-constexpr int blockSize = 512;
-
-struct Options
-{
-    juce::StringArray settings;
-    juce::String presetName;
-    bool listPresets = false;
-    juce::String inputPath, outputPath;
-};
-
 [[noreturn]] void fail (const juce::String& message)
 {
     std::cerr << "wydenza-render: " << message << std::endl;
     std::exit (1);
 }
 
-void printUsage()
+juce::File fileFromArgument (const juce::String& path)
 {
-    std::cout << "usage: wydenza-render [--set Name=value]... [--preset NAME] IN OUT\n"
-                 "       wydenza-render --list-presets\n"
-                 "       wydenza-render            (renders the built-in demo to wydenza-demo.wav)\n\n"
-                 "Width, pan, gains and crossover take the texts their boxes accept\n"
-                 "(StereoWidth=150, Pan=L30, InputGain=-3, SafeBassFreq=120); switches and choices\n"
-                 "take normalised values (SafeBass=1, PanCurve=0.2).\n";
-}
-
-Options parseArguments (const juce::StringArray& args)
-{
-    Options options;
-    juce::StringArray positional;
-
-    for (int i = 0; i < args.size(); ++i)
-    {
-        const auto& arg = args[i];
-
-        if (arg == "--help" || arg == "-h")
-        {
-            printUsage();
-            std::exit (0);
-        }
-        else if (arg == "--set" || arg == "--preset")
-        {
-            if (i + 1 >= args.size())
-                fail (arg + " needs a value");
-
-            if (arg == "--set")
-                options.settings.add (args[++i]);
-            else
-                options.presetName = args[++i];
-        }
-        else if (arg.startsWith ("--set="))
-            options.settings.add (arg.fromFirstOccurrenceOf ("=", false, false));
-        else if (arg.startsWith ("--preset="))
-            options.presetName = arg.fromFirstOccurrenceOf ("=", false, false);
-        else if (arg == "--list-presets")
-            options.listPresets = true;
-        else if (arg.startsWith ("--"))
-            fail ("unknown option " + arg);
-        else
-            positional.add (arg);
-    }
-
-    if (positional.size() == 2)
-    {
-        options.inputPath = positional[0];
-        options.outputPath = positional[1];
-    }
-    else if (! positional.isEmpty())
-    {
-        printUsage();
-        fail ("expected an input and an output file");
-    }
-
-    return options;
-}
-
-bool takesTypedText (ParameterDisplayKind kind)
-{
-    return kind == ParameterDisplayKind::widthPercent || kind == ParameterDisplayKind::panPosition
-           || kind == ParameterDisplayKind::gainDecibels || kind == ParameterDisplayKind::bassFrequency;
-}
-
-bool startsWithNumber (const juce::String& text)
-{
-    const auto t = text.trimStart().trimCharactersAtStart ("+-");
-    return t.isNotEmpty() && (juce::CharacterFunctions::isDigit (t[0]) || (t[0] == '.' && juce::CharacterFunctions::isDigit (t[1])));
-}
-
-/** Applies "Name=value" to the processor as the host would, or fails with a clear message. */
-void applySetting (WydenzaAudioProcessor& processor, const juce::String& setting)
-{
-    const auto name = setting.upToFirstOccurrenceOf ("=", false, false).trim();
-    const auto text = setting.fromFirstOccurrenceOf ("=", false, false).trim();
-    auto* parameter = processor.getParameterSet().getByName (name);
-
-    if (parameter == nullptr || ! setting.containsChar ('='))
-        fail ("unknown parameter '" + name + "' (names: " + [&]
-              {
-                juce::StringArray all;
-                for (int i = 0; i < processor.getParameterSet().size(); ++i)
-                    all.add (processor.getParameterSet().getName (i));
-                return all.joinIntoString (", "); }()
-              + ")");
-
-    float value = 0.0f;
-
-    if (takesTypedText (parameter->displayKind))
-    {
-        const auto lower = text.toLowerCase();
-        const bool isWord = (parameter->displayKind == ParameterDisplayKind::bassFrequency && text == "OFF")
-                            || (parameter->displayKind == ParameterDisplayKind::panPosition
-                                && (lower == "c" || ((lower.startsWithChar ('l') || lower.startsWithChar ('r')) && startsWithNumber (text.substring (1)))));
-
-        if (! isWord && ! startsWithNumber (text))
-            fail ("bad value '" + text + "' for " + name);
-
-        value = parameter->getValueForText (text);
-
-        // A gain box keeps its slider's range; the text rule alone does not.
-        if (! (value >= 0.0f && value <= 1.0f))
-            fail ("bad value '" + text + "' for " + name + " (from -12 to 12 dB)");
-    }
-    else
-    {
-        if (! startsWithNumber (text) || ! text.containsOnly ("0123456789.+-"))
-            fail ("bad value '" + text + "' for " + name + " (a normalised value from 0 to 1)");
-
-        value = text.getFloatValue();
-
-        if (value < 0.0f || value > 1.0f)
-            fail ("bad value '" + text + "' for " + name + " (a normalised value from 0 to 1)");
-    }
-
-    processor.setParameter (parameter->index, value);
-    std::cout << "  " << name << " = " << parameter->getTextForValue (value) << "\n";
-}
-
-constexpr const char* defaultPresetName = "GROUP Stereo 150% + SafeBass";
-
-/** Loads a factory preset, or a user preset from the presets folder, by its exact name. */
-void applyPreset (WydenzaAudioProcessor& processor, const juce::String& name)
-{
-    const auto factoryIndex = processor.getFactoryPresetNames().indexOf (name);
-
-    if (factoryIndex >= 0)
-        processor.selectFactoryPreset (factoryIndex);
-    else if (! processor.getUserPresetNames().contains (name) || ! processor.loadUserPresetByName (name))
-        fail ("unknown preset '" + name + "' (wydenza-render --list-presets lists them)");
-
-    std::cout << "  preset " << name << "\n";
-}
-
-/** A few seconds of a small stereo mix: a centred voice-like tone, two instruments apart and a bass. */
-juce::AudioBuffer<float> makeDemoMix (double sampleRate)
-{
-    const auto seconds = 6.0;
-    const auto n = (int) (seconds * sampleRate);
-    juce::AudioBuffer<float> mix (2, n);
-    juce::Random random (7);
-    constexpr auto twoPi = juce::MathConstants<double>::twoPi;
-
-    for (int i = 0; i < n; ++i)
-    {
-        const auto t = i / sampleRate;
-
-        // Voice: a vowel-like set of harmonics with a slow vibrato, in the centre.
-        const auto f0 = 220.0 * (1.0 + 0.006 * std::sin (twoPi * 5.5 * t));
-        double voice = 0.0;
-        for (int h = 1; h <= 8; ++h)
-            voice += std::sin (twoPi * f0 * h * t) * (h == 3 || h == 4 ? 0.5 : 0.25) / h;
-        voice *= 0.35 * (0.6 + 0.4 * std::sin (twoPi * 0.5 * t));
-
-        // A plucked tone every half second, mostly left.
-        const auto pluckTime = std::fmod (t, 0.5);
-        const auto pluckNote = 330.0 * std::pow (2.0, (double) ((int) (t / 0.5) % 4) / 12.0 * 3.0);
-        const auto pluck = 0.3 * std::exp (-6.0 * pluckTime) * (std::sin (twoPi * pluckNote * t) + 0.3 * std::sin (twoPi * 2 * pluckNote * t));
-
-        // A soft pad with a little noise, mostly right.
-        const auto pad = 0.12 * (std::sin (twoPi * 440.0 * t) + std::sin (twoPi * 554.37 * t) + std::sin (twoPi * 659.25 * t))
-                         + 0.01 * (random.nextDouble() * 2.0 - 1.0);
-
-        // A low bass line in the centre.
-        const auto bassNote = (int) (t / 1.5) % 2 == 0 ? 55.0 : 41.2;
-        const auto bass = 0.3 * std::sin (twoPi * bassNote * t);
-
-        mix.setSample (0, i, (float) (voice + 0.8 * pluck + 0.25 * pad + bass));
-        mix.setSample (1, i, (float) (voice + 0.25 * pluck + 0.8 * pad + bass));
-    }
-
-    return mix;
-}
-
-std::pair<float, float> peaksOf (const juce::AudioBuffer<float>& buffer, int start, int num)
-{
-    return { buffer.getMagnitude (0, start, num), buffer.getMagnitude (1, start, num) };
-}
-
-void printPeaks (const char* label, float left, float right)
-{
-    std::cout << label << " peak  L " << levelToDecibelText (left) << " dBFS   R " << levelToDecibelText (right) << " dBFS\n";
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
 }
 
 bool sameFile (const juce::File& a, const juce::File& b)
@@ -222,70 +37,314 @@ bool sameFile (const juce::File& a, const juce::File& b)
            && std::filesystem::equivalent (a.getFullPathName().toStdString(), b.getFullPathName().toStdString(), error);
 }
 
-void process (WydenzaAudioProcessor& processor, juce::AudioBuffer<float>& audio, double sampleRate)
+/** Where people read messages: standard output, unless it carries JSON for a script. */
+std::ostream& messages (const RenderOptions& options)
 {
-    processor.setRateAndBufferSizeDetails (sampleRate, blockSize);
-    processor.prepareToPlay (sampleRate, blockSize);
-
-    const auto total = audio.getNumSamples();
-    const bool showProgress = total > sampleRate * 30.0;
-    int lastPercent = -1;
-    juce::MidiBuffer midi;
-    float inL = 0, inR = 0, outL = 0, outR = 0;
-
-    for (int start = 0; start < total; start += blockSize)
-    {
-        const auto num = juce::jmin (blockSize, total - start);
-        auto [l, r] = peaksOf (audio, start, num);
-        inL = juce::jmax (inL, l);
-        inR = juce::jmax (inR, r);
-
-        juce::AudioBuffer<float> block (audio.getArrayOfWritePointers(), 2, start, num);
-        processor.processBlock (block, midi);
-
-        std::tie (l, r) = peaksOf (audio, start, num);
-        outL = juce::jmax (outL, l);
-        outR = juce::jmax (outR, r);
-
-        if (showProgress)
-        {
-            const auto percent = (int) (100.0 * (start + num) / total);
-            if (percent / 10 != lastPercent / 10)
-                std::cerr << "\r  progress " << percent << " %" << std::flush;
-            lastPercent = percent;
-        }
-    }
-
-    if (showProgress)
-        std::cerr << std::endl;
-
-    processor.releaseResources();
-    printPeaks ("input ", inL, inR);
-    printPeaks ("output", outL, outR);
+    return options.json ? std::cerr : std::cout;
 }
 
-void writeFile (juce::AudioFormat& format, const juce::File& target, const juce::AudioBuffer<float>& audio, double sampleRate, int bitsPerSample, const juce::StringPairArray& metadata)
+/** A processor with the preset and settings asked for; the first one tells what it applied. */
+std::unique_ptr<WydenzaAudioProcessor> makeProcessor (const RenderOptions& options, const juce::String& presetName, bool announce)
+{
+    auto processor = std::make_unique<WydenzaAudioProcessor>();
+
+    if (presetName.isNotEmpty())
+    {
+        ProcessorSetup::applyPreset (*processor, presetName);
+        if (announce)
+            messages (options) << "  preset " << presetName << "\n";
+    }
+
+    for (const auto& setting : options.settings)
+    {
+        const auto applied = ProcessorSetup::applySetting (*processor, setting);
+        if (announce)
+            messages (options) << "  " << applied << "\n";
+    }
+
+    return processor;
+}
+
+std::function<void (double)> progressPrinter (double seconds)
+{
+    if (seconds <= 30.0)
+        return {};
+
+    return [lastTenth = -1] (double done) mutable
+    {
+        const auto percent = (int) (100.0 * done);
+        if (percent / 10 != lastTenth)
+            std::cerr << "\r  progress " << percent << " %" << (done >= 1.0 ? "\n" : "") << std::flush;
+        lastTenth = percent / 10;
+    };
+}
+
+void printPeaks (std::ostream& out, const char* label, float left, float right)
+{
+    out << label << " peak  L " << levelToDecibelText (left) << " dBFS   R " << levelToDecibelText (right) << " dBFS\n";
+}
+
+juce::String describeSettings (const RenderOptions& options, const juce::String& presetName)
+{
+    juce::StringArray parts;
+    if (presetName.isNotEmpty())
+        parts.add ("preset " + presetName);
+    parts.addArray (options.settings);
+    return parts.isEmpty() ? juce::String ("no settings changed") : parts.joinIntoString (", ");
+}
+
+void writePlot (const juce::File& target, const AnalysisPlot& plot)
 {
     juce::TemporaryFile temp (target);
+
     {
-        auto stream = std::make_unique<juce::FileOutputStream> (temp.getFile());
-        if (! stream->openedOk())
-            fail ("cannot write " + target.getFullPathName());
-
-        std::unique_ptr<juce::AudioFormatWriter> writer (
-            format.createWriterFor (stream.get(), sampleRate, 2, bitsPerSample, metadata, 0));
-
-        if (writer == nullptr)
-            fail ("cannot write " + format.getFormatName() + " with " + juce::String (bitsPerSample) + " bits");
-
-        stream.release();
-
-        if (! writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples()))
-            fail ("writing " + target.getFullPathName() + " failed");
+        juce::FileOutputStream stream (temp.getFile());
+        if (! stream.openedOk() || ! juce::PNGImageFormat().writeImageToStream (plot.draw(), stream))
+            throw RenderError ("cannot write " + target.getFullPathName());
     }
 
     if (! temp.overwriteTargetFileWithTemporary())
-        fail ("cannot replace " + target.getFullPathName());
+        throw RenderError ("cannot replace " + target.getFullPathName());
+}
+
+juce::var reportJson (const juce::String& input, const juce::String& output, const FileRenderer::Outcome& outcome)
+{
+    auto* object = new juce::DynamicObject();
+    object->setProperty ("input", input);
+    object->setProperty ("output", output);
+    object->setProperty ("bits", outcome.bitsWritten == 32 ? juce::var ("32f") : juce::var (outcome.bitsWritten));
+    object->setProperty ("dither", outcome.dithered);
+    object->setProperty ("before", StereoAnalysisText::toJson (*outcome.input));
+    object->setProperty ("after", StereoAnalysisText::toJson (*outcome.output));
+    return juce::var (object);
+}
+
+juce::var errorJson (const char* key, const juce::String& file, const juce::String& reason)
+{
+    auto* object = new juce::DynamicObject();
+    object->setProperty (key, file);
+    object->setProperty ("error", reason);
+    return juce::var (object);
+}
+
+void printReportTable (std::ostream& out, const juce::String& input, const juce::String& output, const FileRenderer::Outcome& outcome)
+{
+    out << "\nstereo image: " << input << " (" << StereoAnalysisText::describeSignal (*outcome.input) << ") -> " << output << "\n"
+        << StereoAnalysisText::makeTable ({ "input", "output" }, { &*outcome.input, &*outcome.output });
+}
+
+AnalysisPlot makeReportPlot (const RenderOptions& options, const juce::String& presetName, const juce::String& input, const juce::String& output, const FileRenderer::Outcome& outcome)
+{
+    return AnalysisPlot ("BEFORE AND AFTER   " + describeSettings (options, presetName),
+                         { { "INPUT   " + input, *outcome.input }, { "OUTPUT   " + output, *outcome.output } });
+}
+
+//==============================================================================
+int analyzeFiles (const RenderOptions& options, juce::AudioFormatManager& formats)
+{
+    auto& out = messages (options);
+    juce::Array<juce::var> json;
+    int failures = 0;
+
+    for (const auto& path : options.files)
+    {
+        try
+        {
+            auto reader = FileRenderer::openStereoFile (formats, fileFromArgument (path));
+            const auto result = FileRenderer::analyse (*reader, options.splitHz);
+
+            if (options.json)
+            {
+                auto* object = new juce::DynamicObject();
+                object->setProperty ("file", path);
+                object->setProperty ("analysis", StereoAnalysisText::toJson (result));
+                json.add (juce::var (object));
+            }
+            else
+            {
+                out << path << " (" << StereoAnalysisText::describeSignal (result) << ")\n"
+                    << StereoAnalysisText::makeTable ({}, { &result }) << "\n";
+            }
+
+            if (options.plotPath.isNotEmpty())
+                writePlot (fileFromArgument (options.plotPath), AnalysisPlot ("STEREO ANALYSIS", { { path, result } }));
+        }
+        catch (const RenderError& error)
+        {
+            ++failures;
+            std::cerr << "wydenza-render: " << error.getReason() << std::endl;
+            json.add (errorJson ("file", path, error.getReason()));
+        }
+    }
+
+    if (options.json)
+        std::cout << juce::JSON::toString (json, false, 6) << std::endl;
+
+    return failures == 0 ? 0 : 1;
+}
+
+/** One input to one output, or the built-in demo when no files are named. */
+int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& formats)
+{
+    auto& out = messages (options);
+    const auto isDemo = options.files.isEmpty();
+    const auto presetName = isDemo && options.presetName.isEmpty() ? juce::String (ProcessorSetup::demoPresetName) : options.presetName;
+    const auto inputName = isDemo ? juce::String ("the built-in demo mix") : options.files[0];
+    const auto outputName = isDemo ? juce::String ("wydenza-demo.wav") : options.files[1];
+    const auto output = fileFromArgument (outputName);
+    const auto plot = options.plotPath.isNotEmpty() ? fileFromArgument (options.plotPath) : juce::File();
+
+    auto* format = OutputFormat::forFile (output, formats);
+    if (format == nullptr)
+        throw RenderError ("cannot write " + output.getFileName() + ": the output's extension must be " + OutputFormat::acceptedExtensions);
+
+    std::unique_ptr<juce::AudioFormatReader> reader;
+
+    if (isDemo)
+    {
+        reader = DemoMix::createReader();
+        out << "Rendering the built-in demo mix\n";
+    }
+    else
+    {
+        const auto input = fileFromArgument (options.files[0]);
+
+        if (! input.existsAsFile())
+            throw RenderError ("cannot read " + input.getFullPathName() + ": no such file");
+
+        if (sameFile (input, output))
+            throw RenderError ("the output would overwrite the input " + input.getFullPathName());
+
+        if (plot != juce::File() && sameFile (input, plot))
+            throw RenderError ("the plot would overwrite the input " + input.getFullPathName());
+
+        reader = FileRenderer::openStereoFile (formats, input);
+        out << "Rendering " << input.getFileName() << " (" << reader->getFormatName() << ", " << reader->sampleRate
+            << " Hz, " << reader->bitsPerSample << " bit)\n";
+    }
+
+    if (plot != juce::File() && sameFile (output, plot))
+        throw RenderError ("the plot and the output are the same file");
+
+    auto processor = makeProcessor (options, presetName, true);
+    FileRenderer::Request request;
+    request.target = output;
+    request.format = format;
+    request.bits = isDemo && ! options.bits.has_value() ? 24 : options.bits;
+    request.progress = progressPrinter ((double) reader->lengthInSamples / reader->sampleRate);
+    if (options.measures())
+        request.analysisSplitHz = options.splitHz;
+
+    const auto outcome = FileRenderer (*processor).render (*reader, request);
+
+    printPeaks (out, "input ", outcome.inputPeakLeft, outcome.inputPeakRight);
+    printPeaks (out, "output", outcome.outputPeakLeft, outcome.outputPeakRight);
+    out << "wrote " << output.getFullPathName() << " (" << format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.bitsWritten)
+        << (outcome.dithered ? ", TPDF dither" : "") << ")\n";
+
+    if (options.report)
+    {
+        if (options.json)
+            std::cout << juce::JSON::toString (juce::Array<juce::var> { reportJson (inputName, outputName, outcome) }, false, 6) << std::endl;
+        else
+            printReportTable (out, inputName, outputName, outcome);
+    }
+
+    if (plot != juce::File())
+    {
+        writePlot (plot, makeReportPlot (options, presetName, isDemo ? juce::String ("demo mix") : inputName, outputName, outcome));
+        out << "drew " << plot.getFullPathName() << "\n";
+    }
+
+    return 0;
+}
+
+/** Every input into --out-dir; a file that fails does not stop the others. */
+int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& formats)
+{
+    auto& out = messages (options);
+    const auto folder = fileFromArgument (options.outDir);
+
+    if (folder.existsAsFile() || ! folder.createDirectory())
+        throw RenderError ("cannot use " + folder.getFullPathName() + " as the output folder");
+
+    juce::Array<juce::File> inputs;
+    for (const auto& path : options.files)
+        inputs.add (fileFromArgument (path));
+
+    // Settings are checked, and shown, once before any file is touched.
+    makeProcessor (options, options.presetName, true);
+
+    const auto plot = options.plotPath.isNotEmpty() ? fileFromArgument (options.plotPath) : juce::File();
+    for (const auto& input : inputs)
+        if (plot != juce::File() && sameFile (input, plot))
+            throw RenderError ("the plot would overwrite the input " + input.getFullPathName());
+
+    juce::Array<juce::File> written;
+    juce::Array<juce::var> json;
+    int failures = 0;
+
+    for (int i = 0; i < inputs.size(); ++i)
+    {
+        const auto& input = inputs.getReference (i);
+        const auto name = input.getFileNameWithoutExtension() + (options.outExtension.isNotEmpty() ? options.outExtension : input.getFileExtension());
+        const auto target = folder.getChildFile (name);
+        const auto shownTarget = options.outDir + (options.outDir.endsWithChar ('/') ? "" : "/") + name;
+        out << "[" << (i + 1) << "/" << inputs.size() << "] " << options.files[i] << " -> " << shownTarget << ": " << std::flush;
+
+        try
+        {
+            auto* format = OutputFormat::forFile (target, formats);
+            if (format == nullptr)
+                throw RenderError ("cannot write " + name + ": the output's extension must be " + OutputFormat::acceptedExtensions + " (or use --format)");
+
+            for (const auto& other : inputs)
+                if (sameFile (other, target))
+                    throw RenderError ("the output would overwrite the input " + other.getFullPathName());
+
+            if (written.contains (target) || target == plot)
+                throw RenderError ("another file already went to " + shownTarget);
+
+            auto reader = FileRenderer::openStereoFile (formats, input);
+            auto processor = makeProcessor (options, options.presetName, false);
+
+            FileRenderer::Request request;
+            request.target = target;
+            request.format = format;
+            request.bits = options.bits;
+            request.progress = progressPrinter ((double) reader->lengthInSamples / reader->sampleRate);
+            if (options.measures())
+                request.analysisSplitHz = options.splitHz;
+
+            const auto outcome = FileRenderer (*processor).render (*reader, request);
+            written.add (target);
+
+            out << "done (" << format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.bitsWritten)
+                << (outcome.dithered ? ", TPDF dither" : "") << ")" << std::endl;
+
+            if (options.report && options.json)
+                json.add (reportJson (options.files[i], shownTarget, outcome));
+            else if (options.report)
+                printReportTable (out, options.files[i], shownTarget, outcome);
+
+            if (plot != juce::File())
+                writePlot (plot, makeReportPlot (options, options.presetName, options.files[i], shownTarget, outcome));
+        }
+        catch (const RenderError& error)
+        {
+            ++failures;
+            out << "FAILED: " << error.getReason() << std::endl;
+            json.add (errorJson ("input", options.files[i], error.getReason()));
+        }
+    }
+
+    out << "rendered " << (inputs.size() - failures) << " of " << inputs.size() << " files"
+        << (failures > 0 ? "; " + juce::String (failures) + " failed" : juce::String()) << "\n";
+
+    if (options.report && options.json)
+        std::cout << juce::JSON::toString (json, false, 6) << std::endl;
+
+    return failures == 0 ? 0 : 1;
 }
 } // namespace
 
@@ -296,86 +355,42 @@ int main (int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args.add (juce::String::fromUTF8 (argv[i]));
 
-    const auto options = parseArguments (args);
-    WydenzaAudioProcessor processor;
-
-    if (options.listPresets)
+    try
     {
-        for (const auto& name : processor.getFactoryPresetNames())
-            std::cout << name << "\n";
-        for (const auto& name : processor.getUserPresetNames())
-            std::cout << name << "\n";
-        return 0;
+        const auto options = RenderOptions::parse (args);
+
+        if (options.help)
+        {
+            std::cout << RenderOptions::getUsage();
+            return 0;
+        }
+
+        if (options.listPresets)
+        {
+            WydenzaAudioProcessor processor;
+            for (const auto& name : processor.getFactoryPresetNames())
+                std::cout << name << "\n";
+            for (const auto& name : processor.getUserPresetNames())
+                std::cout << name << "\n";
+            return 0;
+        }
+
+        juce::AudioFormatManager formats;
+        formats.registerBasicFormats();
+
+        if (options.analyze)
+            return analyzeFiles (options, formats);
+
+        if (options.outDir.isNotEmpty())
+            return renderIntoFolder (options, formats);
+
+        return renderOneFile (options, formats);
     }
-
-    juce::AudioFormatManager formats;
-    formats.registerBasicFormats();
-
-    if (options.inputPath.isEmpty())
+    catch (const RenderError& error)
     {
-        const auto sampleRate = 48000.0;
-        auto audio = makeDemoMix (sampleRate);
-        std::cout << "Rendering the built-in demo mix\n";
-        applyPreset (processor, options.presetName.isNotEmpty() ? options.presetName : juce::String (defaultPresetName));
-        for (const auto& s : options.settings)
-            applySetting (processor, s);
+        if (error.getReason() == "expected an input and an output file")
+            std::cerr << RenderOptions::getUsage();
 
-        process (processor, audio, sampleRate);
-        const auto target = juce::File::getCurrentWorkingDirectory().getChildFile ("wydenza-demo.wav");
-        juce::WavAudioFormat wav;
-        writeFile (wav, target, audio, sampleRate, 24, {});
-        std::cout << "wrote " << target.getFullPathName() << "\n";
-        return 0;
+        fail (error.getReason());
     }
-
-    const auto input = juce::File::getCurrentWorkingDirectory().getChildFile (options.inputPath);
-    const auto output = juce::File::getCurrentWorkingDirectory().getChildFile (options.outputPath);
-
-    if (! input.existsAsFile())
-        fail ("cannot read " + input.getFullPathName() + ": no such file");
-
-    if (sameFile (input, output))
-        fail ("the output would overwrite the input " + input.getFullPathName());
-
-    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (input));
-
-    if (reader == nullptr)
-        fail ("cannot read " + input.getFullPathName() + ": not a WAV, FLAC or AIFF file");
-
-    if (reader->numChannels != 2)
-        fail (input.getFileName() + " has " + juce::String (reader->numChannels) + " channel(s); Wydenza needs stereo");
-
-    if (reader->lengthInSamples > (juce::int64) std::numeric_limits<int>::max() / 2)
-        fail (input.getFileName() + " is too long");
-
-    auto* format = formats.findFormatForFileExtension (input.getFileExtension());
-    if (format == nullptr)
-        for (auto* f : formats)
-            if (f->getFormatName() == reader->getFormatName())
-                format = f;
-    if (format == nullptr)
-        fail ("cannot write " + reader->getFormatName());
-
-    std::cout << "Rendering " << input.getFileName() << " (" << reader->getFormatName() << ", "
-              << reader->sampleRate << " Hz, " << reader->bitsPerSample << " bit)\n";
-
-    if (options.presetName.isNotEmpty())
-        applyPreset (processor, options.presetName);
-
-    for (const auto& s : options.settings)
-        applySetting (processor, s);
-
-    juce::AudioBuffer<float> audio (2, (int) reader->lengthInSamples);
-    if (! reader->read (&audio, 0, audio.getNumSamples(), 0, true, true))
-        fail ("cannot read the samples of " + input.getFileName());
-
-    const auto sampleRate = reader->sampleRate;
-    const auto bits = (int) reader->bitsPerSample;
-    const auto metadata = reader->metadataValues;
-    reader.reset();
-
-    process (processor, audio, sampleRate);
-    writeFile (*format, output, audio, sampleRate, bits, metadata);
-    std::cout << "wrote " << output.getFullPathName() << "\n";
-    return 0;
 }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "StereoAnalysisResult.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
+#include <functional>
+#include <optional>
+
+class WydenzaAudioProcessor;
+
+/**
+    Streams a stereo source through the processor block by block into a new file, written beside its
+    target and moved over it only when complete, and measures the stereo image on both sides when asked.
+    Every failure throws RenderError, before the target is touched.
+*/
+class FileRenderer
+{
+public:
+    static constexpr int blockSize = 512;
+
+    struct Request
+    {
+        juce::File target;
+        juce::AudioFormat* format = nullptr;
+        /** --bits; otherwise the source's depth where the format holds it. */
+        std::optional<int> bits;
+        /** Measure input and output, with this crossover. */
+        std::optional<double> analysisSplitHz;
+        /** Called now and then with the share done, from 0 to 1. */
+        std::function<void (double)> progress;
+    };
+
+    struct Outcome
+    {
+        int bitsWritten = 0;
+        bool dithered = false;
+        float inputPeakLeft = 0.0f, inputPeakRight = 0.0f, outputPeakLeft = 0.0f, outputPeakRight = 0.0f;
+        std::optional<StereoAnalysisResult> input, output;
+    };
+
+    explicit FileRenderer (WydenzaAudioProcessor&);
+
+    /** Renders all of the source's lengthInSamples frames. */
+    Outcome render (juce::AudioFormatReader& source, const Request&);
+
+    /** A reader for a stereo file at a usable sample rate. Its length is cut to what an uncompressed
+        file's size can hold, since a header can claim any length. */
+    static std::unique_ptr<juce::AudioFormatReader> openStereoFile (juce::AudioFormatManager&, const juce::File&);
+
+    /** The stereo image of a whole source. */
+    static StereoAnalysisResult analyse (juce::AudioFormatReader& source, double splitHz);
+
+    /** Throws when the crossover would not lie below half the sample rate. */
+    static void checkSplit (double splitHz, double sampleRate);
+
+private:
+    WydenzaAudioProcessor& processor;
+};

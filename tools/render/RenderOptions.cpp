@@ -1,0 +1,140 @@
+#include "RenderOptions.h"
+
+#include "OutputFormat.h"
+#include "RenderError.h"
+
+juce::String RenderOptions::getUsage()
+{
+    return "usage: wydenza-render [--set Name=value]... [--preset NAME] [--bits 16|24|32f] [--report] IN OUT\n"
+           "       wydenza-render [options] --out-dir DIR [--format wav|flac|aiff] IN...\n"
+           "       wydenza-render --analyze FILE...\n"
+           "       wydenza-render --list-presets\n"
+           "       wydenza-render            (renders the built-in demo to wydenza-demo.wav)\n"
+           "\n"
+           "OUT's extension chooses the format: .wav, .flac, .aif or .aiff (any case). The bit depth is the\n"
+           "input's where the format holds it, else the nearest (32-bit float into FLAC gives 24-bit);\n"
+           "--bits chooses. 16-bit output gets TPDF dither (two uniform values of +/-0.5 LSB each, from a\n"
+           "fixed seed, so renders repeat); 24-bit output needs none.\n"
+           "\n"
+           "--out-dir writes DIR/<name of IN><IN's extension, or the --format one> for every IN, with one\n"
+           "line per file; a file that fails is reported and the others still run; the exit status is 1\n"
+           "when any failed. An input is never written over.\n"
+           "\n"
+           "--analyze measures files; --report measures input and output of a render side by side: peak\n"
+           "and RMS per channel, balance (R minus L), mid and side RMS, side-to-mid ratio, phase\n"
+           "correlation overall and below and above --split HZ (default 120, a Linkwitz-Riley crossover),\n"
+           "the share of time with negative correlation (400 ms windows), and the level of the mono sum\n"
+           "(L+R)/2 against the louder channel. --report measures the output before it is rounded to the\n"
+           "file's bit depth.\n"
+           "  --json       prints the figures as JSON on standard output (messages go to standard error)\n"
+           "  --plot PNG   draws a goniometer, the correlation over time and the figures (1200x700)\n"
+           "\n"
+           "Width, pan, gains and crossover take the texts their boxes accept\n"
+           "(StereoWidth=150, Pan=L30, InputGain=-3, SafeBassFreq=120); switches and choices\n"
+           "take normalised values (SafeBass=1, PanCurve=0.2).\n";
+}
+
+RenderOptions RenderOptions::parse (const juce::StringArray& args)
+{
+    RenderOptions options;
+    juce::String formatName;
+    bool splitGiven = false;
+    const juce::StringArray takesValue { "--set", "--preset", "--bits", "--out-dir", "--format", "--split", "--plot" };
+
+    for (int i = 0; i < args.size(); ++i)
+    {
+        auto arg = args[i];
+        juce::String value;
+
+        if (arg.startsWith ("--") && arg.containsChar ('=') && takesValue.contains (arg.upToFirstOccurrenceOf ("=", false, false)))
+        {
+            value = arg.fromFirstOccurrenceOf ("=", false, false);
+            arg = arg.upToFirstOccurrenceOf ("=", false, false);
+        }
+        else if (takesValue.contains (arg))
+        {
+            if (i + 1 >= args.size())
+                throw RenderError (arg + " needs a value");
+
+            value = args[++i];
+        }
+
+        if (arg == "--help" || arg == "-h")
+            options.help = true;
+        else if (arg == "--set")
+            options.settings.add (value);
+        else if (arg == "--preset")
+            options.presetName = value;
+        else if (arg == "--bits")
+        {
+            options.bits = OutputFormat::parseBitDepth (value);
+            if (! options.bits.has_value())
+                throw RenderError ("--bits takes 16, 24 or 32f, not '" + value + "'");
+        }
+        else if (arg == "--out-dir")
+            options.outDir = value;
+        else if (arg == "--format")
+        {
+            formatName = value;
+            options.outExtension = OutputFormat::extensionForName (value);
+            if (options.outExtension.isEmpty())
+                throw RenderError ("--format takes wav, flac or aiff, not '" + value + "'");
+        }
+        else if (arg == "--split")
+        {
+            splitGiven = true;
+            options.splitHz = value.getDoubleValue();
+            if (! value.containsOnly ("0123456789.") || ! (options.splitHz >= 20.0 && options.splitHz <= 20000.0))
+                throw RenderError ("--split takes a frequency from 20 to 20000 Hz, not '" + value + "'");
+        }
+        else if (arg == "--plot")
+            options.plotPath = value;
+        else if (arg == "--list-presets")
+            options.listPresets = true;
+        else if (arg == "--analyze")
+            options.analyze = true;
+        else if (arg == "--report")
+            options.report = true;
+        else if (arg == "--json")
+            options.json = true;
+        else if (arg.startsWith ("--"))
+            throw RenderError ("unknown option " + arg);
+        else
+            options.files.add (arg);
+    }
+
+    if (options.help || options.listPresets)
+        return options;
+
+    const auto renders = options.settings.size() > 0 || options.presetName.isNotEmpty() || options.bits.has_value()
+                         || options.outDir.isNotEmpty() || formatName.isNotEmpty() || options.report;
+
+    if (options.analyze && renders)
+        throw RenderError ("--analyze measures files as they are; it takes no rendering options");
+
+    if (options.analyze && options.files.isEmpty())
+        throw RenderError ("--analyze needs at least one file");
+
+    if (formatName.isNotEmpty() && options.outDir.isEmpty())
+        throw RenderError ("--format goes with --out-dir (otherwise OUT's extension chooses the format)");
+
+    if (options.outDir.isNotEmpty() && options.files.isEmpty())
+        throw RenderError ("--out-dir needs at least one input file");
+
+    if (! options.analyze && options.outDir.isEmpty() && options.files.size() != 0 && options.files.size() != 2)
+        throw RenderError ("expected an input and an output file");
+
+    if (! options.measures() && (options.json || splitGiven || options.plotPath.isNotEmpty()))
+        throw RenderError ("--json, --split and --plot go with --analyze or --report");
+
+    if (options.plotPath.isNotEmpty())
+    {
+        if (! options.plotPath.endsWithIgnoreCase (".png"))
+            throw RenderError ("--plot writes a PNG picture: give a name ending in .png");
+
+        if ((options.analyze || options.outDir.isNotEmpty()) && options.files.size() > 1)
+            throw RenderError ("--plot draws one file: give one");
+    }
+
+    return options;
+}
