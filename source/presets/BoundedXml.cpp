@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -81,6 +82,144 @@ bool isStrictUtf8 (const juce::uint8* bytes, size_t numBytes) noexcept
     return true;
 }
 
+/** The framework's writer turns a control character other than tab, line feed and carriage return (a host's
+    program name may hold one) into a character reference, which XML does not allow and expat refuses.
+    States and presets holding one loaded before, so each such reference is rewritten as one to a private-use
+    stand-in, U+F0000 plus the control's code, and the stand-ins are turned back as the tree is built.
+*/
+namespace ControlReferences
+{
+    constexpr juce::uint32 standInBase = 0xf0000;
+
+    bool isRewritten (juce::uint32 c) noexcept
+    {
+        return c >= 1 && c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    }
+
+    bool isStandIn (juce::uint32 c) noexcept
+    {
+        return isRewritten (c - standInBase);
+    }
+
+    /** True when the UTF-8 text holds a stand-in (F3 B0 80 81 to F3 B0 80 9F). */
+    bool hasStandIn (const char* text, size_t length) noexcept
+    {
+        for (auto* p = text; (p = static_cast<const char*> (std::memchr (p, '\xf3', (size_t) (text + length - p)))) != nullptr; ++p)
+            if (text + length - p >= 4 && isStandIn (0xf0000u + (juce::uint32) (juce::uint8) p[3] - 0x80u)
+                && (juce::uint8) p[1] == 0xb0 && (juce::uint8) p[2] == 0x80)
+                return true;
+
+        return false;
+    }
+
+    /** The code of a reference ("&#" decimal ";" or "&#x" hex ";") at pos, and where it ends; 0 when there is
+        none or its value is beyond Unicode.
+    */
+    juce::uint32 referenceAt (const char* text, size_t length, size_t pos, size_t& end) noexcept
+    {
+        if (pos + 2 >= length || text[pos] != '&' || text[pos + 1] != '#')
+            return 0;
+
+        const auto hex = text[pos + 2] == 'x';
+        juce::uint32 value = 0;
+        auto i = pos + (hex ? 3 : 2);
+        const auto firstDigit = i;
+
+        for (; i < length && value <= 0x10ffff; ++i)
+        {
+            const auto digit = hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) (juce::uint8) text[i])
+                                   : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+
+            if (digit < 0)
+                break;
+
+            value = value * (hex ? 16u : 10u) + (juce::uint32) digit;
+        }
+
+        if (i == firstDigit || i >= length || text[i] != ';' || value > 0x10ffff)
+            return 0;
+
+        end = i + 1;
+        return value;
+    }
+
+    enum class Outcome
+    {
+        none,
+        rewritten,
+        refused
+    };
+
+    /** Rewrites the references outside comments and CDATA sections (where "&#" is only text). Refused when the
+        document also holds a stand-in of its own, which could not be told apart.
+    */
+    Outcome rewrite (const char* text, size_t length, std::string& rewritten)
+    {
+        size_t copied = 0;
+        auto referencesStandIn = false;
+
+        for (size_t i = 0; i < length; ++i)
+        {
+            const auto skipTo = [&] (const char* opening, const char* closing)
+            {
+                const auto openingLength = std::strlen (opening);
+
+                if (length - i < openingLength || std::memcmp (text + i, opening, openingLength) != 0)
+                    return false;
+
+                const std::string_view rest (text + i, length - i);
+                const auto close = rest.find (closing, openingLength);
+                i = close == std::string_view::npos ? length : i + close + std::strlen (closing) - 1;
+                return true;
+            };
+
+            if (text[i] == '<' && (skipTo ("<!--", "-->") || skipTo ("<![CDATA[", "]]>")))
+                continue;
+
+            size_t end = 0;
+            const auto code = referenceAt (text, length, i, end);
+            referencesStandIn = referencesStandIn || isStandIn (code);
+
+            if (! isRewritten (code))
+                continue;
+
+            rewritten.append (text + copied, i - copied);
+            rewritten += "&#x" + juce::String::toHexString ((int) (standInBase + code)).toStdString() + ";";
+            copied = end;
+            i = end - 1;
+        }
+
+        if (copied == 0)
+            return Outcome::none;
+
+        if (referencesStandIn || hasStandIn (text, length))
+            return Outcome::refused;
+
+        rewritten.append (text + copied, length - copied);
+        return Outcome::rewritten;
+    }
+
+    /** The text, with its stand-ins turned back into the controls they stand for. */
+    juce::String decode (const char* text, size_t length, bool withStandIns)
+    {
+        auto result = juce::String::fromUTF8 (text, (int) length);
+
+        if (! withStandIns || ! hasStandIn (text, length))
+            return result;
+
+        juce::String restored;
+        restored.preallocateBytes (length);
+
+        for (auto p = result.getCharPointer(); ! p.isEmpty();)
+        {
+            const auto c = (juce::uint32) p.getAndAdvance();
+            restored += (juce::juce_wchar) (isStandIn (c) ? c - standInBase : c);
+        }
+
+        return restored;
+    }
+} // namespace ControlReferences
+
 /** Builds the framework's elements from expat's events, the way the framework's reader shapes them: text
     between elements (comments removed, whitespace kept) becomes one text element unless it is all
     whitespace, and each CDATA section becomes a text element of its own.
@@ -88,7 +227,7 @@ bool isStrictUtf8 (const juce::uint8* bytes, size_t numBytes) noexcept
 class TreeBuilder
 {
 public:
-    explicit TreeBuilder (XML_Parser p) : parser (p)
+    TreeBuilder (XML_Parser p, bool hasStandIns) : parser (p), withStandIns (hasStandIns)
     {
         XML_SetUserData (parser, this);
         XML_SetXmlDeclHandler (parser, onXmlDeclaration);
@@ -111,12 +250,18 @@ private:
     };
 
     XML_Parser parser;
+    const bool withStandIns;
     std::vector<OpenElement> open;
     std::unique_ptr<juce::XmlElement> root;
     std::string text;
     bool refused = false;
 
     static TreeBuilder& from (void* userData) { return *static_cast<TreeBuilder*> (userData); }
+
+    juce::String decode (const std::string_view& utf8) const
+    {
+        return ControlReferences::decode (utf8.data(), utf8.size(), withStandIns);
+    }
 
     void refuse()
     {
@@ -131,7 +276,7 @@ private:
         if (text.empty())
             return;
 
-        const auto content = juce::String::fromUTF8 (text.data(), (int) text.size());
+        const auto content = decode (text);
         text.clear();
 
         if (content.containsNonWhitespaceChars())
@@ -181,8 +326,7 @@ private:
             if (i / 2 >= BoundedXml::maxAttributesPerElement)
                 return self.refuse();
 
-            element->setAttribute (juce::Identifier (juce::String::fromUTF8 (attributes[i])),
-                                   juce::String::fromUTF8 (attributes[i + 1]));
+            element->setAttribute (juce::Identifier (juce::String::fromUTF8 (attributes[i])), self.decode (attributes[i + 1]));
         }
 
         self.open.push_back ({ std::move (element), {} });
@@ -232,7 +376,7 @@ private:
         if (self.refused)
             return;
 
-        self.open.back().children.emplace_back (juce::XmlElement::createTextElement (juce::String::fromUTF8 (self.text.data(), (int) self.text.size())));
+        self.open.back().children.emplace_back (juce::XmlElement::createTextElement (self.decode (self.text)));
         self.text.clear();
     }
 };
@@ -279,9 +423,22 @@ std::unique_ptr<juce::XmlElement> BoundedXml::parse (const char* text, size_t nu
     if (parser == nullptr)
         return {};
 
-    TreeBuilder builder (parser.get());
+    std::string rewritten;
+    const auto outcome = ControlReferences::rewrite (text, length, rewritten);
 
-    if (XML_Parse (parser.get(), text, (int) length, XML_TRUE) != XML_STATUS_OK || builder.wasRefused())
+    if (outcome == ControlReferences::Outcome::refused)
+        return {};
+
+    const auto withStandIns = outcome == ControlReferences::Outcome::rewritten;
+    const auto* source = withStandIns ? rewritten.data() : text;
+    const auto sourceLength = withStandIns ? rewritten.size() : length;
+
+    if (sourceLength > (size_t) std::numeric_limits<int>::max())
+        return {};
+
+    TreeBuilder builder (parser.get(), withStandIns);
+
+    if (XML_Parse (parser.get(), source, (int) sourceLength, XML_TRUE) != XML_STATUS_OK || builder.wasRefused())
         return {};
 
     return builder.takeRoot();

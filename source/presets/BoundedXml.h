@@ -9,6 +9,8 @@
     whole when expat finds it not well-formed (which covers broken UTF-8, unknown entities, cut-off
     documents and attributes named twice), when it has a DOCTYPE, a processing instruction other than the
     XML declaration or declares an encoding other than UTF-8, and when it breaks one of the bounds below.
+    The one exception: references to control characters, which the framework's writer makes although XML
+    does not allow them, read as they always did.
 */
 class BoundedXml
 {

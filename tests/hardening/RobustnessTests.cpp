@@ -531,7 +531,7 @@ TEST_F (RobustnessTest, HostileXmlIsRefusedWholeInStateChunksAndPresetFiles)
         { "-- inside a comment", "<ROOT><!-- a -- b --></ROOT>" },
         { "unterminated CDATA", "<ROOT><![CDATA[x</ROOT>" },
         { "upper-case hex reference", "<ROOT>&#X41;</ROOT>" },
-        { "reference to a control character", "<ROOT><x a=\"&#1;\"/></ROOT>" },
+        { "reference to a non-character", "<ROOT><x a=\"&#xFFFE;\"/></ROOT>" },
         { "reference to zero", "<ROOT>&#0;</ROOT>" },
         { "reference to a surrogate", "<ROOT>&#xD800;</ROOT>" },
         { "reference past U+10FFFF", "<ROOT>&#x110000;</ROOT>" },
