@@ -1,4 +1,5 @@
-# Plug-in state, settings file, preset files, factory presets and the user preset folder.
+# Plug-in state, settings file, preset files, factory presets, the user preset folder, the preset library
+# and the undo history.
 list(APPEND WYDENZA_EXTRA_SOURCES
     source/processor/SettingsFile.cpp
     source/processor/PluginStateXml.cpp
@@ -8,4 +9,6 @@ list(APPEND WYDENZA_EXTRA_SOURCES
     source/presets/PresetFile.cpp
     source/presets/PresetMetadata.cpp
     source/presets/FactoryPresets.cpp
-    source/presets/UserPresetFolder.cpp)
+    source/presets/UserPresetFolder.cpp
+    source/presets/PresetLibrary.cpp
+    source/processor/UndoHistory.cpp)

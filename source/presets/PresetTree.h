@@ -2,6 +2,9 @@
 
 #include <juce_data_structures/juce_data_structures.h>
 
+#include <cmath>
+#include <limits>
+
 /** The shape shared by the current preset, the factory presets and preset files: a tree of type
     "ZelvoraPreset" with a name and optional metadata, and one "Parameter" child per parameter holding
     "ParameterName" and "Value".
@@ -45,6 +48,14 @@ public:
         source child with the same "ParameterName" (or empty when source has none), through the undo manager.
     */
     static void copyInto (juce::ValueTree& dest, const juce::ValueTree& source, juce::UndoManager* undoManager);
+
+    /** True for a finite number that stays finite in single precision: a stored value any other way is
+        unusable.
+    */
+    static bool fitsAFloat (double v) noexcept
+    {
+        return std::isfinite (v) && std::abs (v) <= (double) std::numeric_limits<float>::max();
+    }
 
 private:
     PresetTree() = delete;

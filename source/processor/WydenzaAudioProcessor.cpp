@@ -3,25 +3,13 @@
 #include "PluginStateXml.h"
 #include "SettingsFile.h"
 #include "editor/WydenzaAudioProcessorEditor.h"
-#include "presets/FactoryPresets.h"
-#include "presets/PresetFile.h"
 #include "presets/PresetMetadata.h"
-#include "presets/PresetNameCharacters.h"
 #include "presets/PresetTree.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cmath>
 #include <limits>
-
-namespace
-{
-/** True for a finite number that stays finite in single precision. */
-bool fitsAFloat (double v) noexcept
-{
-    return std::isfinite (v) && std::abs (v) <= (double) std::numeric_limits<float>::max();
-}
-} // namespace
 
 WydenzaAudioProcessor::WydenzaAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
@@ -35,8 +23,6 @@ WydenzaAudioProcessor::WydenzaAudioProcessor()
     settings = SettingsFile::open (settingsOptions);
 
     channelName = "No Channel Name";
-    currentPresetIndex = 0;
-    stepFactoryPresets = true;
     expertMode = 0.0;
 
     defaultEditorDesktopHeightRatio = readDefaultEditorDesktopHeightRatio();
@@ -69,24 +55,15 @@ WydenzaAudioProcessor::WydenzaAudioProcessor()
     safeBassFilterReady = false;
     updateSafeBassFilter (parameters.getValue (index.safeBassFreq));
 
-    undoManager = std::make_unique<juce::UndoManager>();
-
-    presetState = createPresetTree();
-    presetState.addListener (this);
-    updateCachedDisplayName();
-
-    buildFactoryPresets();
-    resolveUserPresetsFolder();
+    // The current preset, the factory presets and the user preset list, recorded by the undo history.
+    presets = std::make_unique<PresetLibrary> (static_cast<PresetLibrary::Owner&> (*this), undoHistory.getManager(), *settings);
 
     endUndoStep();
 }
 
 WydenzaAudioProcessor::~WydenzaAudioProcessor()
 {
-    presetState.removeListener (this);
-    presetState = {};
-    factoryPresets.clear();
-    undoManager.reset();
+    presets.reset();
     settings.reset();
 }
 
@@ -158,8 +135,7 @@ const juce::String WydenzaAudioProcessor::getProgramName (int)
     if (juce::MessageManager::existsAndIsCurrentThread())
         return getPresetDisplayName();
 
-    const juce::SpinLock::ScopedLockType lock (displayNameLock);
-    return cachedDisplayName;
+    return presets->getDisplayNameFromAnyThread();
 }
 
 void WydenzaAudioProcessor::changeProgramName (int, const juce::String& newName)
@@ -171,20 +147,11 @@ void WydenzaAudioProcessor::changeProgramName (int, const juce::String& newName)
         juce::MessageManager::callAsync ([weakThis = juce::WeakReference<WydenzaAudioProcessor> (this), newName]
                                          {
                                              if (auto* processor = weakThis.get())
-                                                 processor->setPresetName (newName); });
+                                                 processor->presets->setPresetName (newName); });
         return;
     }
 
-    setPresetName (newName);
-}
-
-void WydenzaAudioProcessor::setPresetName (const juce::String& newName)
-{
-    if (! presetState.isValid())
-        return;
-
-    presetState.setProperty (PresetTree::presetNameProperty, newName, undoManager.get());
-    updateHostDisplay();
+    presets->setPresetName (newName);
 }
 
 //==============================================================================
@@ -197,7 +164,7 @@ void WydenzaAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     xml.setAttribute ("programName", getProgramName (0));
     xml.setAttribute ("channelName", channelName);
     xml.setAttribute ("expertModeAsDouble", expertMode);
-    xml.setAttribute ("stepFactoryPresets", stepFactoryPresets ? 1 : 0);
+    xml.setAttribute ("stepFactoryPresets", isSteppingFactoryPresets() ? 1 : 0);
 
     for (auto i = 0; i < parameters.size(); ++i)
         xml.setAttribute (parameters.getName (i), (double) parameters.getValue (i));
@@ -215,7 +182,7 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     // A corrupt number must not reach the signal chain or the editor's geometry as NaN or infinity, nor
     // become infinite on the way to single precision.
     const auto finiteOrZero = [] (double v)
-    { return fitsAFloat (v) ? v : 0.0; };
+    { return PresetTree::fitsAFloat (v) ? v : 0.0; };
 
     // A height that cannot give a usable window (zero, negative, absurd) falls back to the default one.
     if (const auto storedDefault = xml->getIntAttribute ("defaultEditorHeight", defaultEditorHeight); isUsableEditorHeight (storedDefault))
@@ -226,16 +193,11 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     if (! isUsableEditorHeight (lastEditorHeight))
         lastEditorHeight = defaultEditorHeight;
     colourSchemeBrightness = (float) finiteOrZero (xml->getDoubleAttribute ("colourSchemeBrightnessAsDouble", 0.0));
-    setPresetName (xml->getStringAttribute ("programName", "(NO NAME)"));
+    presets->setPresetName (xml->getStringAttribute ("programName", "(NO NAME)"));
     channelName = xml->getStringAttribute ("channelName", channelName);
     expertMode = finiteOrZero (xml->getDoubleAttribute ("expertModeAsDouble", 0.0));
 
     const auto storedStepFactory = xml->getIntAttribute ("stepFactoryPresets", -1);
-
-    if (storedStepFactory == 1)
-        stepFactoryPresets = true;
-    else if (storedStepFactory == 0)
-        stepFactoryPresets = false;
 
     for (auto i = 0; i < parameters.size(); ++i)
         parameters.setValue (i, (float) finiteOrZero (xml->getDoubleAttribute (parameters.getName (i), 0.0)));
@@ -248,10 +210,7 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     for (auto i = 0; i < parameters.size(); ++i)
         sendParamChangeMessageToListeners (i, parameters.getValue (i));
 
-    presetState = createPresetTree();
-
-    if (storedStepFactory != -1)
-        relocateCurrentPreset();
+    presets->rebuildAfterRestore (storedStepFactory);
 
     // The restore is one undo step of its own. Left open, the step would grow with every restore a host
     // makes, each one keeping the replaced preset tree alive, and the undo limits could never trim it.
@@ -260,334 +219,7 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
 }
 
 //==============================================================================
-juce::ValueTree WydenzaAudioProcessor::createPresetTree()
-{
-    auto tree = PresetTree::create (getPresetDisplayName());
-
-    for (auto i = 0; i < parameters.size(); ++i)
-        setParameterValueInTree (tree, i, parameters.getValue (i));
-
-    return tree;
-}
-
-void WydenzaAudioProcessor::setParameterValueInTree (juce::ValueTree& tree, int parameterIndex, float value)
-{
-    if (juce::isPositiveAndBelow (parameterIndex, parameters.size()))
-        PresetTree::setParameterValue (tree, parameters.getName (parameterIndex), value, undoManager.get());
-}
-
-void WydenzaAudioProcessor::copyPresetInto (const juce::ValueTree& loadedTree)
-{
-    PresetTree::copyInto (presetState, loadedTree, undoManager.get());
-}
-
-void WydenzaAudioProcessor::applyPresetTree (const juce::ValueTree& tree)
-{
-    if (! tree.isValid())
-        return;
-
-    const auto name = tree.getProperty (PresetTree::presetNameProperty).toString();
-
-    if (name.isNotEmpty())
-        setPresetName (name);
-
-    for (auto i = 0; i < tree.getNumChildren(); ++i)
-    {
-        const auto child = tree.getChild (i);
-
-        if (! child.hasProperty (PresetTree::parameterNameProperty))
-            continue;
-
-        const auto parameterIndex = parameters.indexOf (child.getProperty (PresetTree::parameterNameProperty).toString());
-        const auto value = (double) child.getProperty (PresetTree::valueProperty);
-
-        // A value that is not a finite single-precision number is as unusable as an unknown name.
-        if (parameterIndex < 0 || ! fitsAFloat (value))
-            continue;
-
-        setParameterNotifyingHostByIndex (parameterIndex, (float) value);
-        setParameterValueInTree (presetState, parameterIndex, (float) value);
-    }
-}
-
-juce::String WydenzaAudioProcessor::getPresetDisplayName() const
-{
-    return PresetTree::getDisplayName (presetState);
-}
-
-bool WydenzaAudioProcessor::isPresetModified() const
-{
-    return PresetTree::isModified (presetState);
-}
-
-void WydenzaAudioProcessor::setPresetModified (bool shouldBeModified)
-{
-    if (! presetState.isValid())
-        return;
-
-    const auto wasModified = isPresetModified();
-    presetState.setProperty (PresetTree::modifiedProperty, shouldBeModified ? "Yes" : "No", undoManager.get());
-
-    if (shouldBeModified && ! wasModified)
-        refreshEditor();
-}
-
 //==============================================================================
-void WydenzaAudioProcessor::buildFactoryPresets()
-{
-    for (auto i = 0; i < FactoryPresets::numPresets; ++i)
-    {
-        auto tree = createPresetTree();
-        FactoryPresets::applyRow (tree, i);
-        factoryPresets.add (tree);
-        factoryPresetNames.add (FactoryPresets::getTable()[(size_t) i].name);
-    }
-}
-
-void WydenzaAudioProcessor::resolveUserPresetsFolder()
-{
-    auto path = settings->getValue (SettingsFile::presetsFolderKey);
-
-    if (path.isEmpty())
-    {
-        path = UserPresetFolder::getDefaultFolder().getFullPathName() + juce::File::getSeparatorString();
-        settings->setValue (SettingsFile::presetsFolderKey, path);
-        settings->setNeedsToBeSaved (true);
-    }
-
-    userPresets.setFolder (juce::File (path));
-    rescanUserPresets();
-}
-
-juce::StringArray WydenzaAudioProcessor::getUserPresetNames()
-{
-    rescanUserPresets();
-    return userPresetNames;
-}
-
-void WydenzaAudioProcessor::rescanUserPresets()
-{
-    userPresetNames = userPresets.scan();
-}
-
-void WydenzaAudioProcessor::selectFactoryPreset (int presetIndex)
-{
-    if (! juce::isPositiveAndBelow (presetIndex, factoryPresets.size()))
-        return;
-
-    endUndoStep();
-    applyPresetTree (factoryPresets.getReference (presetIndex));
-    setPresetModified (false);
-    endUndoStep();
-    stepFactoryPresets = true;
-    currentPresetIndex = presetIndex;
-    refreshEditor();
-}
-
-void WydenzaAudioProcessor::loadUserPreset (int presetIndex)
-{
-    const auto names = getUserPresetNames();
-
-    if (! juce::isPositiveAndBelow (presetIndex, names.size()))
-        return;
-
-    const auto name = names[presetIndex];
-
-    endUndoStep();
-
-    if (! loadUserPresetByName (name))
-        return;
-
-    presetState.setProperty (PresetTree::presetNameProperty, name, undoManager.get());
-    presetState.setProperty (PresetTree::presetIdProperty, presetIndex, undoManager.get());
-    presetState.setProperty (PresetTree::presetTypeProperty, "User", undoManager.get());
-    setPresetModified (false);
-    endUndoStep();
-    refreshEditor();
-}
-
-bool WydenzaAudioProcessor::loadUserPresetByName (const juce::String& name)
-{
-    const auto file = userPresets.getFileForName (name);
-
-    if (file == juce::File() || ! file.existsAsFile())
-        return false;
-
-    // The file may have been replaced since the last scan: only a tree that reads as a preset is taken.
-    const auto loaded = PresetFile::read (file);
-
-    if (! loaded.isValid())
-        return false;
-
-    copyPresetInto (loaded);
-    applyPresetTree (presetState);
-    currentPresetIndex = getUserPresetNames().indexOf (name);
-    setPresetModified (false);
-    stepFactoryPresets = false;
-    return true;
-}
-
-void WydenzaAudioProcessor::nextPreset()
-{
-    rescanUserPresets();
-
-    const auto numFactory = factoryPresetNames.size();
-    const auto numUser = userPresetNames.size();
-    const auto i = currentPresetIndex;
-
-    if (stepFactoryPresets)
-    {
-        if (i + 1 < numFactory)
-        {
-            selectFactoryPreset (i + 1);
-        }
-        else if (numUser > 0)
-        {
-            stepFactoryPresets = false;
-            loadUserPreset (0);
-        }
-        else
-        {
-            selectFactoryPreset (0);
-        }
-    }
-    else
-    {
-        if (i + 1 < numUser)
-            loadUserPreset (i + 1);
-        else
-            selectFactoryPreset (0);
-    }
-}
-
-void WydenzaAudioProcessor::previousPreset()
-{
-    rescanUserPresets();
-
-    const auto numFactory = factoryPresetNames.size();
-    const auto numUser = userPresetNames.size();
-    const auto i = currentPresetIndex;
-
-    if (stepFactoryPresets)
-    {
-        if (i - 1 >= 0)
-        {
-            selectFactoryPreset (i - 1);
-        }
-        else if (numUser > 0)
-        {
-            stepFactoryPresets = false;
-            loadUserPreset (numUser - 1);
-        }
-        else
-        {
-            selectFactoryPreset (numFactory - 1);
-        }
-    }
-    else
-    {
-        if (i - 1 < 0)
-            selectFactoryPreset (numFactory - 1);
-        else if (i - 1 < numUser)
-            loadUserPreset (i - 1);
-        else
-            selectFactoryPreset (0);
-    }
-}
-
-bool WydenzaAudioProcessor::saveUserPreset (const juce::String& name, bool compress)
-{
-    // The name may come from a restored state, the host or a loaded file: it must not reach the file system
-    // with anything that could lead outside the presets folder.
-    const auto safeName = name.retainCharacters (presetNameCharacters);
-
-    if (safeName.trim().isEmpty() || ! presetState.isValid())
-        return false;
-
-    const auto file = userPresets.getFileForName (safeName);
-
-    if (file == juce::File())
-        return false;
-
-    // The file is written from a copy, so a failed write leaves the current preset as it was.
-    auto toWrite = presetState.createCopy();
-    toWrite.setProperty (PresetTree::presetNameProperty, safeName, nullptr);
-    PresetMetadata::addTo (toWrite, *this, juce::Time::getCurrentTime());
-
-    if (! PresetFile::write (toWrite, file, compress))
-        return false;
-
-    setPresetName (safeName);
-
-    for (auto i = 0; i < toWrite.getNumProperties(); ++i)
-    {
-        const auto property = toWrite.getPropertyName (i);
-
-        if (property != PresetTree::presetNameProperty)
-            presetState.setProperty (property, toWrite.getProperty (property), nullptr);
-    }
-
-    userPresets.forget (file);
-    rescanUserPresets();
-    loadUserPresetByName (safeName);
-    return true;
-}
-
-juce::String WydenzaAudioProcessor::renamePresetFromEditor (const juce::String& typedName)
-{
-    const auto accepted = typedName.trim().retainCharacters (presetNameCharacters);
-
-    if (accepted.isEmpty())
-        return {};
-
-    setPresetName (accepted);
-    endUndoStep();
-    return accepted;
-}
-
-void WydenzaAudioProcessor::reapplyCurrentPreset()
-{
-    if (! presetState.isValid())
-        return;
-
-    applyPresetTree (presetState);
-    currentPresetIndex = (int) presetState.getProperty (PresetTree::presetIdProperty, 0);
-
-    if (presetState.getProperty (PresetTree::presetTypeProperty).toString() == "Factory")
-        stepFactoryPresets = true;
-
-    updateUndoRedoButtons();
-    refreshEditor();
-}
-
-void WydenzaAudioProcessor::relocateCurrentPreset()
-{
-    const auto& names = stepFactoryPresets ? factoryPresetNames : userPresetNames;
-    const auto found = names.indexOf (getPresetDisplayName());
-
-    if (found >= 0)
-        currentPresetIndex = found;
-}
-
-void WydenzaAudioProcessor::updateCachedDisplayName()
-{
-    auto name = getPresetDisplayName();
-    const juce::SpinLock::ScopedLockType lock (displayNameLock);
-    cachedDisplayName = std::move (name);
-}
-
-void WydenzaAudioProcessor::valueTreePropertyChanged (juce::ValueTree& tree, const juce::Identifier& property)
-{
-    if (tree == presetState
-        && (property == PresetTree::presetNameProperty || property == PresetTree::modifiedProperty))
-        updateCachedDisplayName();
-}
-
-void WydenzaAudioProcessor::valueTreeRedirected (juce::ValueTree&)
-{
-    updateCachedDisplayName();
-}
-
 //==============================================================================
 void WydenzaAudioProcessor::setParameterNotifyingHostByIndex (int parameterIndex, float value)
 {
@@ -604,8 +236,7 @@ void WydenzaAudioProcessor::setParameterFromEditor (const juce::String& paramete
         return;
 
     setParameterNotifyingHostByIndex (parameterIndex, value);
-    setParameterValueInTree (presetState, parameterIndex, value);
-    setPresetModified (true);
+    presets->recordParameterChange (parameterIndex, value);
 
     if (endStep)
         endUndoStep();
@@ -637,50 +268,21 @@ void WydenzaAudioProcessor::endParameterGestureFromEditor (const juce::String& p
     endUndoStep();
 }
 
-void WydenzaAudioProcessor::endUndoStep()
-{
-    if (undoManager == nullptr)
-        return;
-
-    undoManager->beginNewTransaction();
-    updateUndoRedoButtons();
-}
-
 void WydenzaAudioProcessor::undo()
 {
-    if (undoManager == nullptr)
-        return;
-
-    undoManager->undo();
+    undoHistory.undo();
     reapplyCurrentPreset();
 }
 
 void WydenzaAudioProcessor::redo()
 {
-    if (undoManager == nullptr)
-        return;
-
-    undoManager->redo();
+    undoHistory.redo();
     reapplyCurrentPreset();
 }
 
-void WydenzaAudioProcessor::clearUndoHistory()
+void WydenzaAudioProcessor::addPresetMetadata (juce::ValueTree& tree)
 {
-    if (undoManager == nullptr)
-        return;
-
-    undoManager->clearUndoHistory();
-    updateUndoRedoButtons();
-}
-
-void WydenzaAudioProcessor::updateUndoRedoButtons()
-{
-    if (undoManager == nullptr)
-        return;
-
-    undoAvailable.store (undoManager->canUndo());
-    redoAvailable.store (undoManager->canRedo());
-    undoButtonsNeedUpdate.store (true);
+    PresetMetadata::addTo (tree, *this, juce::Time::getCurrentTime());
 }
 
 //==============================================================================

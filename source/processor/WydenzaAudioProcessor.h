@@ -2,7 +2,8 @@
 
 #include "ParameterSet.h"
 #include "StereoChain.h"
-#include "presets/UserPresetFolder.h"
+#include "UndoHistory.h"
+#include "presets/PresetLibrary.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -11,7 +12,7 @@
 
 /** The plug-in instance the host creates: parameters, the stereo chain, state, presets and undo. */
 class WydenzaAudioProcessor : public juce::AudioProcessor,
-                              private juce::ValueTree::Listener
+                              private PresetLibrary::Owner
 {
 public:
     WydenzaAudioProcessor();
@@ -76,49 +77,49 @@ public:
     static constexpr const char* presetNameRejectedMessage = "PRESET NAME: new preset name not accepted !!!";
 
     /** A new preset tree named by the display name, holding every parameter's current value. */
-    juce::ValueTree createPresetTree();
+    juce::ValueTree createPresetTree() { return presets->createPresetTree(); }
     /** Stores a value as "Value" of the parameter's child (recorded for undo; a new child is not). */
-    void setParameterValueInTree (juce::ValueTree& tree, int parameterIndex, float value);
+    void setParameterValueInTree (juce::ValueTree& tree, int parameterIndex, float value) { presets->setParameterValueInTree (tree, parameterIndex, value); }
     /** Makes the current preset equal to a loaded tree, through the undo manager. */
-    void copyPresetInto (const juce::ValueTree& loadedTree);
+    void copyPresetInto (const juce::ValueTree& loadedTree) { presets->copyPresetInto (loadedTree); }
     /** Pushes a tree's name and parameter values into the processor and the current preset. */
-    void applyPresetTree (const juce::ValueTree& tree);
+    void applyPresetTree (const juce::ValueTree& tree) { presets->applyPresetTree (tree); }
 
-    juce::String getPresetDisplayName() const;
-    bool isPresetModified() const;
-    void setPresetModified (bool shouldBeModified);
+    juce::String getPresetDisplayName() const { return presets->getPresetDisplayName(); }
+    bool isPresetModified() const { return presets->isPresetModified(); }
+    void setPresetModified (bool shouldBeModified) { presets->setPresetModified (shouldBeModified); }
 
-    juce::StringArray getFactoryPresetNames() const { return factoryPresetNames; }
+    juce::StringArray getFactoryPresetNames() const { return presets->getFactoryPresetNames(); }
     /** Rescans the user presets folder and returns the names found. */
-    juce::StringArray getUserPresetNames();
-    void rescanUserPresets();
+    juce::StringArray getUserPresetNames() { return presets->getUserPresetNames(); }
+    void rescanUserPresets() { presets->rescanUserPresets(); }
 
-    void selectFactoryPreset (int index);
-    void loadUserPreset (int index);
+    void selectFactoryPreset (int presetIndex) { presets->selectFactoryPreset (presetIndex); }
+    void loadUserPreset (int presetIndex) { presets->loadUserPreset (presetIndex); }
     /** Loads the named user preset file; false (and nothing changed) when it is missing or not a preset. */
-    bool loadUserPresetByName (const juce::String& name);
-    void nextPreset();
-    void previousPreset();
+    bool loadUserPresetByName (const juce::String& name) { return presets->loadUserPresetByName (name); }
+    void nextPreset() { presets->nextPreset(); }
+    void previousPreset() { presets->previousPreset(); }
 
     /** Saves the current preset as a user preset file. The name keeps only the characters of
         presetNameCharacters; returns false, leaving the preset and the lists as they were, when that
         leaves no name or the file could not be written.
     */
-    bool saveUserPreset (const juce::String& name, bool compress);
+    bool saveUserPreset (const juce::String& name, bool compress) { return presets->saveUserPreset (name, compress); }
 
     /** The rename rule for a name typed by the user: trimmed, reduced to presetNameCharacters and, when
         not empty, made the preset's name (one undo step). Returns the accepted name, or an empty string when
         rejected (the editor then shows presetNameRejectedMessage).
     */
-    juce::String renamePresetFromEditor (const juce::String& typedName);
+    juce::String renamePresetFromEditor (const juce::String& typedName) { return presets->renamePresetFromEditor (typedName); }
 
     /** Re-applies the current preset after the undo manager has undone or redone a step. */
-    void reapplyCurrentPreset();
+    void reapplyCurrentPreset() { presets->reapplyCurrentPreset(); }
 
-    juce::File getUserPresetsFolder() const { return userPresets.getFolder(); }
-    int getCurrentPresetIndex() const noexcept { return currentPresetIndex; }
-    bool isSteppingFactoryPresets() const noexcept { return stepFactoryPresets; }
-    const juce::ValueTree& getPresetState() const noexcept { return presetState; }
+    juce::File getUserPresetsFolder() const { return presets->getUserPresetsFolder(); }
+    int getCurrentPresetIndex() const noexcept { return presets->getCurrentPresetIndex(); }
+    bool isSteppingFactoryPresets() const noexcept { return presets->isSteppingFactoryPresets(); }
+    const juce::ValueTree& getPresetState() const noexcept { return presets->getPresetState(); }
 
     //==============================================================================
     // Undo and redo of the changes made in the editor. Message thread only.
@@ -128,21 +129,21 @@ public:
     void beginParameterGestureFromEditor (const juce::String& parameterName);
     /** Drag end: closes the gesture and the undo step, so one drag is one step. */
     void endParameterGestureFromEditor (const juce::String& parameterName);
-    void endUndoStep();
+    void endUndoStep() override { undoHistory.endStep(); }
 
     /** The UNDO and REDO buttons: undo or redo one step, then re-apply the current preset. */
     void undo();
     void redo();
-    void clearUndoHistory();
+    void clearUndoHistory() { undoHistory.clear(); }
 
     /** Publishes whether undo and redo are possible; an open editor picks this up on its timer. */
-    void updateUndoRedoButtons();
+    void updateUndoRedoButtons() { undoHistory.publish(); }
     /** True once after each change of the undo state; the editor calls this on its timer. */
-    bool takeUndoRedoButtonsUpdate() noexcept { return undoButtonsNeedUpdate.exchange (false); }
-    bool canUndo() const noexcept { return undoAvailable.load(); }
-    bool canRedo() const noexcept { return redoAvailable.load(); }
+    bool takeUndoRedoButtonsUpdate() noexcept { return undoHistory.takeUpdate(); }
+    bool canUndo() const noexcept { return undoHistory.canUndo(); }
+    bool canRedo() const noexcept { return undoHistory.canRedo(); }
 
-    juce::UndoManager& getUndoManager() noexcept { return *undoManager; }
+    juce::UndoManager& getUndoManager() noexcept { return undoHistory.getManager(); }
 
     //==============================================================================
     // The per-user settings file.
@@ -200,15 +201,18 @@ public:
     float colourSchemeBrightness = 0.3f;
 
 private:
-    void buildFactoryPresets();
-    void resolveUserPresetsFolder();
-    void setPresetName (const juce::String& newName);
-    void relocateCurrentPreset();
-    void updateCachedDisplayName();
-    void setParameterNotifyingHostByIndex (int parameterIndex, float value);
+    // What the preset library needs of the plug-in.
+    int getNumPresetParameters() const override { return parameters.size(); }
+    juce::String getPresetParameterName (int parameterIndex) const override { return parameters.getName (parameterIndex); }
+    int indexOfPresetParameter (const juce::String& name) const override { return parameters.indexOf (name); }
+    float getPresetParameterValue (int parameterIndex) const override { return parameters.getValue (parameterIndex); }
+    void setParameterFromPreset (int parameterIndex, float value) override { setParameterNotifyingHostByIndex (parameterIndex, value); }
+    void presetNameChanged() override { updateHostDisplay(); }
+    void presetChanged() override { refreshEditor(); }
+    void undoStateChanged() override { updateUndoRedoButtons(); }
+    void addPresetMetadata (juce::ValueTree& tree) override;
 
-    void valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&) override;
-    void valueTreeRedirected (juce::ValueTree&) override;
+    void setParameterNotifyingHostByIndex (int parameterIndex, float value);
 
     void readBlockSettings (StereoChainSettings& settings) const noexcept;
     void applySafeBassCoefficientsIfNeeded (double sampleRate) noexcept;
@@ -228,13 +232,7 @@ private:
     juce::PropertiesFile::Options settingsOptions;
     std::unique_ptr<juce::PropertiesFile> settings;
 
-    bool stepFactoryPresets = true;
-    int currentPresetIndex = 0;
-    std::unique_ptr<juce::UndoManager> undoManager;
-    UserPresetFolder userPresets;
-    juce::Array<juce::ValueTree> factoryPresets;
-    juce::StringArray factoryPresetNames;
-    juce::StringArray userPresetNames;
+    UndoHistory undoHistory;
 
     ParameterSet parameters;
     ParameterIndices index {};
@@ -251,13 +249,8 @@ private:
     std::atomic<bool> safeBassCoefficientsStale { true };
     bool safeBassFilterReady = false;
 
-    juce::ValueTree presetState;
-
-    // The display name for the host's threads: kept current by listening to presetState.
-    juce::SpinLock displayNameLock;
-    juce::String cachedDisplayName { "Init" };
-
-    std::atomic<bool> undoAvailable { false }, redoAvailable { false }, undoButtonsNeedUpdate { false };
+    // Built once the parameters exist; released first.
+    std::unique_ptr<PresetLibrary> presets;
 
     std::atomic<bool> editorRefreshRequested { false };
     std::atomic<juce::uint32> changedParameters { 0 };

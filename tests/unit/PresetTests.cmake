@@ -4,4 +4,5 @@ list(APPEND WYDENZA_UNIT_TEST_SOURCES
     StateTests.cpp
     PresetFileTests.cpp
     PresetLibraryTests.cpp
+    PresetLibraryOwnerTests.cpp
     UndoTests.cpp)
