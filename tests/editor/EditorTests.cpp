@@ -378,3 +378,31 @@ TEST (StatusLineTest, ImportantMessagesHoldThenEachKindExpiresOnItsOwn)
         EXPECT_EQ (label.getText(), s.shown) << "at " << s.when;
     }
 }
+
+TEST_F (EditorFixture, EveryKnobShowsTheHostsValueAndWritesItsOwn)
+{
+    click (find ("SAFE BASS")); // the crossover knob follows its parameter only while safe bass is on
+
+    for (const auto* name : { "StereoWidth", "Pan", "InputGain", "OutputGain", "SafeBassFreq" })
+    {
+        auto& knob = find<juce::Slider> (juce::String (name) + " Knob");
+
+        hostSets (name, 0.3f);
+        tick();
+        EXPECT_FLOAT_EQ ((float) knob.getValue(), 0.3f) << name;
+
+        pressAndDrag (knob, { 20.0f, 35.0f });
+        release();
+        EXPECT_GT (value (name), 0.3f) << name;
+        EXPECT_FLOAT_EQ (value (name), (float) knob.getValue()) << name;
+    }
+
+    // Safe bass off: the crossover knob shows "OFF" and no longer follows the host.
+    click (find ("SAFE BASS"));
+    auto& crossover = find<juce::Slider> ("SafeBassFreq Knob");
+    hostSets ("SafeBassFreq", 0.8f);
+    tick();
+    EXPECT_EQ (crossover.getValue(), 0.0);
+    EXPECT_FALSE (crossover.isEnabled());
+    EXPECT_EQ (crossover.getTextFromValue (crossover.getValue()), "OFF");
+}

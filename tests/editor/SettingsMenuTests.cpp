@@ -1,5 +1,6 @@
 #include "EditorFixture.h"
 
+#include "editor/FolderReveal.h"
 #include "editor/ManagePresetsComponent.h"
 #include "widgets/InfoComponent.h"
 
@@ -205,4 +206,33 @@ TEST_F (EditorFixture, TheSaveDialogSavesReportsAndSurvivesAResize)
 
         panel().getStatusLine().expire (juce::Time::getCurrentTime() + juce::RelativeTime::seconds (10.0), false);
     }
+}
+
+TEST (FolderRevealTest, StartsTheFileManagerWithoutWaitingAndFailsQuietlyWithoutOne)
+{
+    const auto work = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("wydenza-reveal", "", false);
+    const auto bin = work.getChildFile ("bin");
+    const auto record = work.getChildFile ("opened.txt");
+    ASSERT_TRUE (bin.createDirectory().wasOk());
+    const auto fakeOpener = bin.getChildFile ("xdg-open");
+    ASSERT_TRUE (fakeOpener.replaceWithText ("#!/bin/sh\nsleep 1\nprintf '%s' \"$1\" > '" + record.getFullPathName() + "'\n", false, false, "\n"));
+    ASSERT_TRUE (fakeOpener.setExecutePermission (true));
+
+    const juce::String oldPath (std::getenv ("PATH"));
+
+    ::setenv ("PATH", bin.getFullPathName().toRawUTF8(), 1);
+    const auto started = juce::Time::getMillisecondCounterHiRes();
+    EXPECT_TRUE (revealFolderToUser (work));
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, 500.0); // the opener takes a second; nobody waits
+
+    for (auto i = 0; i < 100 && ! record.existsAsFile(); ++i)
+        juce::Thread::sleep (50);
+
+    EXPECT_EQ (record.loadFileAsString(), work.getFullPathName());
+
+    ::setenv ("PATH", work.getChildFile ("nothing-here").getFullPathName().toRawUTF8(), 1);
+    EXPECT_FALSE (revealFolderToUser (work));
+
+    ::setenv ("PATH", oldPath.toRawUTF8(), 1);
+    work.deleteRecursively();
 }
