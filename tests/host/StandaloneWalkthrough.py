@@ -159,13 +159,16 @@ def decode_juce_base64(text):
     return value.to_bytes(max(int(size), (6 * len(chars) + 7) // 8), "little")[: int(size)]
 
 
-display = ":%d" % (90 + os.getpid() % 100)
-xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
-env["DISPLAY"] = display
+# The server picks a free display number itself and writes it to the pipe once it is ready.
+read_end, write_end = os.pipe()
+xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
+                        pass_fds=[write_end], stderr=subprocess.DEVNULL)
+os.close(write_end)
+with os.fdopen(read_end) as display_number:
+    env["DISPLAY"] = ":" + display_number.readline().strip()
 app = None
 
 try:
-    time.sleep(1.5)
     app = subprocess.Popen([APP], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     editor = None
     for _ in range(60):
