@@ -163,7 +163,8 @@ void StereoComponent::drawCaption (juce::Graphics& g, const juce::String& text, 
 {
     g.setColour (colour);
     g.setFont (g.getCurrentFont().withHeight (0.35f * heightF));
-    g.drawText (text, juce::Rectangle<float> (0.1f * widthF, 0.15f * heightF, 0.8f * widthF, 0.7f * heightF), juce::Justification::centred, false);
+    // Squeezed sideways rather than cut when the face is too wide for the field ("MUTE ALL").
+    g.drawFittedText (text, juce::Rectangle<float> (0.1f * widthF, 0.15f * heightF, 0.8f * widthF, 0.7f * heightF).toNearestInt(), juce::Justification::centred, 1, 0.5f);
 }
 
 void StereoComponent::resized()
