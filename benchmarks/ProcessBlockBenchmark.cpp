@@ -1,9 +1,13 @@
-// processBlock cost per stereo frame, beside a plain in-place copy of the same buffer as the floor.
+// processBlock cost per stereo frame, beside three floors over the same buffer: a plain in-place copy,
+// and a plain float biquad over one channel in transposed direct form II and in direct form I.
 
 #include "processor/WydenzaAudioProcessor.h"
 
 #include <benchmark/benchmark.h>
 
+#include "processor/SafeBassFilter.h"
+
+#include <array>
 #include <cstring>
 #include <random>
 
@@ -70,9 +74,78 @@ void BM_InPlaceCopyFloor (benchmark::State& state)
     state.counters["ns_per_frame"] = benchmark::Counter ((double) blockSize * (double) state.iterations(),
                                                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
+
+/** The safe-bass coefficients of the processor's default crossover at 48 kHz. */
+std::array<float, 5> floorCoefficients()
+{
+    const auto c = SafeBassFilter::makeCoefficients (48000.0, 150.0);
+    return { c.coefficients[0], c.coefficients[1], c.coefficients[2], c.coefficients[3], c.coefficients[4] };
+}
+
+void setFloorCounter (benchmark::State& state, int blockSize)
+{
+    state.counters["ns_per_frame"] = benchmark::Counter ((double) blockSize * (double) state.iterations(),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_BiquadTdf2Floor (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    fillNoise (buffer);
+    const auto c = floorCoefficients();
+    float s1 = 0.0f, s2 = 0.0f;
+
+    for (auto _ : state)
+    {
+        auto* x = buffer.getWritePointer (0);
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const auto in = x[i];
+            const auto out = c[0] * in + s1;
+            s1 = c[1] * in - c[3] * out + s2;
+            s2 = c[2] * in - c[4] * out;
+            x[i] = out;
+        }
+        benchmark::ClobberMemory();
+    }
+
+    benchmark::DoNotOptimize (s1 + s2);
+    setFloorCounter (state, blockSize);
+}
+
+void BM_BiquadDf1Floor (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    fillNoise (buffer);
+    const auto c = floorCoefficients();
+    float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+
+    for (auto _ : state)
+    {
+        auto* x = buffer.getWritePointer (0);
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const auto in = x[i];
+            const auto out = c[0] * in + c[1] * x1 + c[2] * x2 - c[4] * y2 - c[3] * y1;
+            x2 = x1;
+            x1 = in;
+            y2 = y1;
+            y1 = out;
+            x[i] = out;
+        }
+        benchmark::ClobberMemory();
+    }
+
+    benchmark::DoNotOptimize (x1 + x2 + y1 + y2);
+    setFloorCounter (state, blockSize);
+}
 } // namespace
 
 BENCHMARK (BM_InPlaceCopyFloor)->Arg (64)->Arg (512);
+BENCHMARK (BM_BiquadTdf2Floor)->Arg (64)->Arg (512);
+BENCHMARK (BM_BiquadDf1Floor)->Arg (64)->Arg (512);
 BENCHMARK (BM_ProcessBlock_SafeBassOff)->Arg (64)->Arg (512);
 BENCHMARK (BM_ProcessBlock_SafeBassOn)->Arg (64)->Arg (512);
 

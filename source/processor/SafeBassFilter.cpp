@@ -7,6 +7,7 @@ juce::IIRCoefficients SafeBassFilter::makeCoefficients (double sampleRate, doubl
 
 void SafeBassFilter::setCoefficients (const juce::IIRCoefficients& newCoefficients) noexcept
 {
-    for (int i = 0; i < 5; ++i)
-        c[i] = newCoefficients.coefficients[i];
+    // The framework normalises a0 to 1 and stores b0, b1, b2, a1, a2 in float; those exact values are used.
+    const auto* c = newCoefficients.coefficients;
+    coefficients = { (double) c[0], (double) c[1], (double) c[2], (double) c[3], (double) c[4] };
 }

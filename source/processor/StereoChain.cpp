@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -165,47 +167,22 @@ public:
             processFrame (l[i], r[i]);
     }
 
-    /** Input stage and mid/side stage into separate buffers. */
-    void splitMidSide (const float* l, const float* r, float* mid, float* side, int n) noexcept
+    /** Input stage, mid/side stage, the safe-bass high-pass on the side and output, in place, in one
+        pass.
+    */
+    void processFusedFiltered (float* l, float* r, int n, SafeBassFilter& filter) noexcept
     {
         int i = 0;
 #if WYDENZA_SSE
         Vector v (*this);
+        VectorFilter vf (filter);
         for (; i + 4 <= n; i += 4)
-        {
-            __m128 l1, r1, m, sd;
-            v.inputStage (_mm_loadu_ps (l + i), _mm_loadu_ps (r + i), l1, r1);
-            v.midSideStage (l1, r1, m, sd);
-            _mm_storeu_ps (mid + i, m);
-            _mm_storeu_ps (side + i, sd);
-        }
+            v.processFusedFiltered (l + i, r + i, vf);
+        vf.store (filter);
         v.store (*this);
 #endif
         for (; i < n; ++i)
-        {
-            float l1, r1;
-            inputStage (l[i], r[i], l1, r1);
-            midSideStage (l1, r1, mid[i], side[i]);
-        }
-    }
-
-    /** Mid and side back to left and right, with the output gain. */
-    void joinMidSide (const float* mid, const float* side, float* l, float* r, int n) noexcept
-    {
-        int i = 0;
-#if WYDENZA_SSE
-        Vector v (*this);
-        for (; i + 4 <= n; i += 4)
-        {
-            __m128 outLeft, outRight;
-            v.output (_mm_loadu_ps (mid + i), _mm_loadu_ps (side + i), outLeft, outRight);
-            _mm_storeu_ps (l + i, outLeft);
-            _mm_storeu_ps (r + i, outRight);
-        }
-        v.store (*this);
-#endif
-        for (; i < n; ++i)
-            output (mid[i], side[i], l[i], r[i]);
+            processFrameFiltered (l[i], r[i], filter);
     }
 
     StereoPeaks getPeaks() const noexcept { return { inL, inR, outL, outR }; }
@@ -219,6 +196,15 @@ public:
         inputStage (l, r, l1, r1);
         midSideStage (l1, r1, mid, side);
         output (mid, side, l, r);
+    }
+
+    /** One frame with the safe-bass high-pass on the side, in place. */
+    void processFrameFiltered (float& l, float& r, SafeBassFilter& filter) noexcept
+    {
+        float l1, r1, mid, side;
+        inputStage (l, r, l1, r1);
+        midSideStage (l1, r1, mid, side);
+        output (mid, filter.processSample (side), l, r);
     }
 
     void midSideStage (float l1, float r1, float& mid, float& side) const noexcept
@@ -244,6 +230,58 @@ public:
     }
 
 #if WYDENZA_SSE
+    /** The safe-bass high-pass over four frames: the feed-forward half runs on all four at once, only
+        the feedback half is serial, and the independent work of the next frames overlaps its latency.
+    */
+    struct VectorFilter
+    {
+        explicit VectorFilter (SafeBassFilter& filter) noexcept
+            : c (filter.getCoefficients()), b0 (_mm_set1_pd (c.b0)), b1 (_mm_set1_pd (c.b1)), b2 (_mm_set1_pd (c.b2)), previousSide (_mm_setr_ps (0.0f, 0.0f, (float) filter.getState().x2, (float) filter.getState().x1)), y1 (filter.getState().y1), y2 (filter.getState().y2)
+        {
+        }
+
+        /** The same operations in the same order as SafeBassFilter::step(). */
+        __m128 process (__m128 side) noexcept
+        {
+            const auto shiftedHalf = _mm_shuffle_ps (previousSide, side, _MM_SHUFFLE (0, 0, 3, 3));
+            const auto x1 = _mm_shuffle_ps (shiftedHalf, side, _MM_SHUFFLE (2, 1, 2, 0));
+            const auto x2 = _mm_shuffle_ps (previousSide, side, _MM_SHUFFLE (1, 0, 3, 2));
+            previousSide = side;
+
+            const auto low = [] (__m128 v)
+            { return _mm_cvtps_pd (v); };
+            const auto high = [] (__m128 v)
+            { return _mm_cvtps_pd (_mm_movehl_ps (v, v)); };
+            const auto feedForwardLow = _mm_add_pd (_mm_add_pd (_mm_mul_pd (b0, low (side)), _mm_mul_pd (b1, low (x1))), _mm_mul_pd (b2, low (x2)));
+            const auto feedForwardHigh = _mm_add_pd (_mm_add_pd (_mm_mul_pd (b0, high (side)), _mm_mul_pd (b1, high (x1))), _mm_mul_pd (b2, high (x2)));
+
+            const auto f0 = _mm_cvtsd_f64 (feedForwardLow);
+            const auto f1 = _mm_cvtsd_f64 (_mm_unpackhi_pd (feedForwardLow, feedForwardLow));
+            const auto f2 = _mm_cvtsd_f64 (feedForwardHigh);
+            const auto f3 = _mm_cvtsd_f64 (_mm_unpackhi_pd (feedForwardHigh, feedForwardHigh));
+            const auto o0 = (f0 - c.a2 * y2) - c.a1 * y1;
+            const auto o1 = (f1 - c.a2 * y1) - c.a1 * o0;
+            const auto o2 = (f2 - c.a2 * o0) - c.a1 * o1;
+            const auto o3 = (f3 - c.a2 * o1) - c.a1 * o2;
+            y2 = o2;
+            y1 = o3;
+            return _mm_movelh_ps (_mm_cvtpd_ps (_mm_setr_pd (o0, o1)), _mm_cvtpd_ps (_mm_setr_pd (o2, o3)));
+        }
+
+        void store (SafeBassFilter& filter) const noexcept
+        {
+            alignas (16) float lanes[4];
+            _mm_store_ps (lanes, previousSide);
+            filter.getState() = { (double) lanes[3], (double) lanes[2], y1, y2 };
+        }
+
+        SafeBassFilter::Coefficients c;
+        __m128d b0, b1, b2;
+        // Lanes 2 and 3 hold x[n-2] and x[n-1] for the first of the next four frames.
+        __m128 previousSide;
+        double y1, y2;
+    };
+
     /** The same arithmetic on four frames; peaks are kept per lane and folded back at the end. */
     struct Vector
     {
@@ -300,6 +338,18 @@ public:
             _mm_storeu_ps (rp, outRight);
         }
 
+        /** Four frames in place, with the safe-bass high-pass on the side. */
+        void processFusedFiltered (float* lp, float* rp, VectorFilter& filter) noexcept
+        {
+            __m128 l1, r1, mid, side;
+            inputStage (_mm_loadu_ps (lp), _mm_loadu_ps (rp), l1, r1);
+            midSideStage (l1, r1, mid, side);
+            __m128 outLeft, outRight;
+            output (mid, filter.process (side), outLeft, outRight);
+            _mm_storeu_ps (lp, outLeft);
+            _mm_storeu_ps (rp, outRight);
+        }
+
         void store (FrameKernel& k) const noexcept
         {
             k.inL = fold (peakInL);
@@ -318,6 +368,53 @@ public:
     const float outGain;
     float inL, inR, outL, outR;
 };
+
+namespace
+{
+/** Same bits: a cached result is reused only for exactly the inputs it was made from, NaNs included. */
+inline bool sameBits (float a, float b) noexcept
+{
+    std::uint32_t x, y;
+    std::memcpy (&x, &a, sizeof x);
+    std::memcpy (&y, &b, sizeof y);
+    return x == y;
+}
+
+inline bool sameSettings (const StereoChainSettings& a, const StereoChainSettings& b) noexcept
+{
+    return a.bypass == b.bypass && a.muteAll == b.muteAll && a.muteMid == b.muteMid && a.muteSide == b.muteSide && a.swap == b.swap
+           && a.flip == b.flip && a.mono == b.mono && a.safeBass == b.safeBass && sameBits (a.panCurve, b.panCurve)
+           && sameBits (a.panLaw, b.panLaw) && sameBits (a.panMode, b.panMode) && sameBits (a.msMode, b.msMode)
+           && sameBits (a.inputGain, b.inputGain) && sameBits (a.outputGain, b.outputGain);
+}
+} // namespace
+
+StereoChain::Matrix2 StereoChain::cachedInputStage (const StereoChainSettings& settings) noexcept
+{
+    if (! (cache.valid && sameSettings (settings, cache.settings)))
+    {
+        cache.settings = settings;
+        cache.inputStage = makeInputStage (settings);
+        cache.midSideValid = false;
+        cache.valid = true;
+    }
+
+    return cache.inputStage;
+}
+
+StereoChain::Matrix2 StereoChain::cachedMidSideStage (const StereoChainSettings& settings, float widthValue, float panValue) noexcept
+{
+    // Only called after cachedInputStage() of the same block, so the cached settings are these.
+    if (! (cache.midSideValid && sameBits (widthValue, cache.width) && sameBits (panValue, cache.pan)))
+    {
+        cache.width = widthValue;
+        cache.pan = panValue;
+        cache.midSide = makeMidSideStage (settings, widthValue, panValue);
+        cache.midSideValid = true;
+    }
+
+    return cache.midSide;
+}
 
 void StereoChain::setSafeBassCoefficients (const juce::IIRCoefficients& coefficients) noexcept
 {
@@ -349,62 +446,17 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
     }
 
     const auto filterSide = settings.safeBass && ! settings.muteSide;
-    const auto inputStage = makeInputStage (settings);
+    const auto inputStage = cachedInputStage (settings);
     auto currentWidth = width.load (std::memory_order_relaxed);
     auto currentPan = pan.load (std::memory_order_relaxed);
-    auto midSideStage = makeMidSideStage (settings, currentWidth, currentPan);
+    auto midSideStage = cachedMidSideStage (settings, currentWidth, currentPan);
 
     if (settings.muteAll)
-    {
         processRun (left, right, 0, numSamples, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
-    }
-    else if (! filterSide)
-    {
-        processFollowingControls (left, right, numSamples, inputStage, settings, width, pan, peaks);
-    }
+    else if (filterSide)
+        processFollowingControls<true> (left, right, numSamples, inputStage, settings, width, pan, peaks);
     else
-    {
-        // Width and pan are read again for every sample; runs of frames that saw the same values are
-        // processed together, so the usual case of no change costs two loads a frame.
-        int runStart = 0;
-        float w[4], p[4];
-
-        for (int i = 0; i < numSamples; i += 4)
-        {
-            const auto count = std::min (4, numSamples - i);
-
-            // Four frames' reads, then one test for the usual case that none of them changed.
-            if (count == 4)
-            {
-                readFourFrames (width, pan, w, p);
-            }
-            else
-            {
-                for (int k = 0; k < 4; ++k)
-                {
-                    w[k] = k < count ? width.load (std::memory_order_relaxed) : currentWidth;
-                    p[k] = k < count ? pan.load (std::memory_order_relaxed) : currentPan;
-                }
-            }
-
-            if (allEqual (w, currentWidth, p, currentPan))
-                continue;
-
-            for (int k = 0; k < count; ++k)
-            {
-                if (w[k] != currentWidth || p[k] != currentPan)
-                {
-                    processRun (left, right, runStart, i + k, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
-                    currentWidth = w[k];
-                    currentPan = p[k];
-                    midSideStage = makeMidSideStage (settings, w[k], p[k]);
-                    runStart = i + k;
-                }
-            }
-        }
-
-        processRun (left, right, runStart, numSamples, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
-    }
+        processFollowingControls<false> (left, right, numSamples, inputStage, settings, width, pan, peaks);
 
     if (filterSide)
         safeBassFilter.resetIfNotFinite();
@@ -412,12 +464,13 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
     return peaks;
 }
 
+template <bool filterSide>
 void StereoChain::processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept
 {
     // One pass: each frame's width and pan are read just before it is processed.
     auto currentWidth = width.load (std::memory_order_relaxed);
     auto currentPan = pan.load (std::memory_order_relaxed);
-    FrameKernel kernel (inputStage, makeMidSideStage (settings, currentWidth, currentPan), settings.outputGain, peaks);
+    FrameKernel kernel (inputStage, cachedMidSideStage (settings, currentWidth, currentPan), settings.outputGain, peaks);
 
     const auto processFrame = [&] (int i, float w, float p)
     {
@@ -425,15 +478,19 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
         {
             currentWidth = w;
             currentPan = p;
-            kernel.setMidSideStage (makeMidSideStage (settings, w, p));
+            kernel.setMidSideStage (cachedMidSideStage (settings, w, p));
         }
 
-        kernel.processFrame (left[i], right[i]);
+        if constexpr (filterSide)
+            kernel.processFrameFiltered (left[i], right[i], safeBassFilter);
+        else
+            kernel.processFrame (left[i], right[i]);
     };
 
     int i = 0;
 #if WYDENZA_SSE
     FrameKernel::Vector v (kernel);
+    FrameKernel::VectorFilter vf (safeBassFilter);
 
     for (; i + 4 <= numSamples; i += 4)
     {
@@ -442,17 +499,26 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
 
         if (allEqual (w, currentWidth, p, currentPan))
         {
-            v.processFused (left + i, right + i);
+            if constexpr (filterSide)
+                v.processFusedFiltered (left + i, right + i, vf);
+            else
+                v.processFused (left + i, right + i);
             continue;
         }
 
         v.store (kernel);
+        if constexpr (filterSide)
+            vf.store (safeBassFilter);
         for (int k = 0; k < 4; ++k)
             processFrame (i + k, w[k], p[k]);
         v = FrameKernel::Vector (kernel);
+        if constexpr (filterSide)
+            vf = FrameKernel::VectorFilter (safeBassFilter);
     }
 
     v.store (kernel);
+    if constexpr (filterSide)
+        vf.store (safeBassFilter);
 #endif
 
     for (; i < numSamples; ++i)
@@ -465,28 +531,10 @@ void StereoChain::processRun (float* left, float* right, int start, int end, con
 {
     FrameKernel kernel (in, ms, outGain, peaks);
 
-    if (! filterSide)
-    {
-        kernel.processFused (left + start, right + start, end - start);
-    }
+    if (filterSide)
+        kernel.processFusedFiltered (left + start, right + start, end - start, safeBassFilter);
     else
-    {
-        // The filter's recurrence is serial: the stages around it run over a chunk at a time.
-        constexpr int chunk = 64;
-        alignas (16) float mid[chunk];
-        alignas (16) float side[chunk];
-
-        for (int chunkStart = start; chunkStart < end; chunkStart += chunk)
-        {
-            const auto n = std::min (chunk, end - chunkStart);
-            kernel.splitMidSide (left + chunkStart, right + chunkStart, mid, side, n);
-
-            for (int i = 0; i < n; ++i)
-                side[i] = safeBassFilter.processSample (side[i]);
-
-            kernel.joinMidSide (mid, side, left + chunkStart, right + chunkStart, n);
-        }
-    }
+        kernel.processFused (left + start, right + start, end - start);
 
     peaks = kernel.getPeaks();
 }

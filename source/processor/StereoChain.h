@@ -65,11 +65,28 @@ private:
 
     class FrameKernel;
 
-    /** Frames in place without the safe-bass filter, reading width and pan before every frame. */
+    /** Frames in place, reading width and pan before every frame; filterSide runs the safe-bass filter. */
+    template <bool filterSide>
     void processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept;
 
     static Matrix2 makeInputStage (const StereoChainSettings& s) noexcept;
     static Matrix2 makeMidSideStage (const StereoChainSettings& s, float widthValue, float panValue) noexcept;
+
+    /** The stage maps of the last settings, width and pan seen: remade only when one of them changed,
+        so a block where nothing moved takes no square root or sine.
+    */
+    Matrix2 cachedInputStage (const StereoChainSettings& s) noexcept;
+    Matrix2 cachedMidSideStage (const StereoChainSettings& s, float widthValue, float panValue) noexcept;
+
+    struct StageCache
+    {
+        StereoChainSettings settings;
+        Matrix2 inputStage, midSide;
+        float width = 0.0f, pan = 0.0f;
+        bool valid = false, midSideValid = false;
+    };
+
+    StageCache cache;
 
     SafeBassFilter safeBassFilter;
 };

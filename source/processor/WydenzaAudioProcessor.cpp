@@ -76,6 +76,9 @@ bool WydenzaAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) 
 
 void WydenzaAudioProcessor::prepareToPlay (double, int)
 {
+    // A restart begins from silence: the high-pass must not carry what it held when the host stopped.
+    // Never called while processBlock runs, so the audio thread's state may be touched here.
+    chain.resetSafeBassFilter();
     refreshEditor();
 }
 
@@ -380,10 +383,11 @@ void WydenzaAudioProcessor::applySafeBassCoefficientsIfNeeded (double sampleRate
     if (sampleRate <= 0.0)
         return;
 
-    if (safeBassFilterReady && ! safeBassCoefficientsStale.exchange (false, std::memory_order_acquire))
+    // A plain load first: the exchange is a locked instruction, not worth paying at every block.
+    if (safeBassFilterReady && ! safeBassCoefficientsStale.load (std::memory_order_relaxed))
         return;
 
-    safeBassCoefficientsStale.store (false, std::memory_order_relaxed);
+    safeBassCoefficientsStale.exchange (false, std::memory_order_acquire);
     // A host may send any value: past about half the sample rate the high-pass would turn unstable and
     // its output would grow without bound, so the crossover stays below that.
     const auto v = (double) parameters.getValue (index.safeBassFreq);

@@ -39,44 +39,86 @@ inline Values defaults()
 }
 
 /** Butterworth high-pass from the textbook formulas; runs like a transposed direct form II biquad that
-    snaps outputs below 1e-8 to zero.
+    snaps outputs below 1e-8 to zero, the framework's own filter. Sample sets the precision of the state
+    and arithmetic, so the same recurrence in double shows how far the float one strays by rounding.
 */
-struct HighPass
+template <typename Sample>
+struct BasicHighPass
 {
-    float b0 = 0, b1 = 0, b2 = 0, a1 = 0, a2 = 0, s1 = 0, s2 = 0;
+    Sample b0 = 0, b1 = 0, b2 = 0, a1 = 0, a2 = 0, s1 = 0, s2 = 0;
+    // The last two inputs and outputs: the state any other form of the filter would hold.
+    Sample x1 = 0, x2 = 0, y1 = 0, y2 = 0;
 
     void design (double sampleRate, double hz)
     {
         const double n = std::tan (3.14159265358979323846 * hz / sampleRate);
         const double inverseQ = 1.0 / (1.0 / std::sqrt (2.0)); // Q = 1/sqrt(2), Butterworth
         const double q = 1.0 / (1.0 + inverseQ * n + n * n);
-        b0 = (float) q;
-        b1 = (float) (-2.0 * q);
-        b2 = (float) q;
-        a1 = (float) (2.0 * q * (n * n - 1.0));
-        a2 = (float) (q * (1.0 - inverseQ * n + n * n));
+        setCoefficients ({ (float) q, (float) (-2.0 * q), (float) q, (float) (2.0 * q * (n * n - 1.0)), (float) (q * (1.0 - inverseQ * n + n * n)) });
     }
 
-    float process (float x)
+    /** b0, b1, b2, a1, a2 as the plug-in holds them, in single precision. */
+    void setCoefficients (const std::array<float, 5>& c)
     {
-        float y = b0 * x + s1;
-        if (! (y < -1.0e-8f || y > 1.0e-8f))
-            y = 0.0f;
+        b0 = c[0];
+        b1 = c[1];
+        b2 = c[2];
+        a1 = c[3];
+        a2 = c[4];
+    }
+
+    /** Rebuilds the transposed state from the input and output history, as if the current coefficients
+        had always been in place. Forms differ in what they carry over a change of coefficients; this
+        keeps such a change from reading as rounding.
+    */
+    void restateFromHistory()
+    {
+        s1 = b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        s2 = b2 * x1 - a2 * y1;
+    }
+
+    float process (float input)
+    {
+        const Sample x = input;
+        fedNonFinite = fedNonFinite || ! std::isfinite (x);
+        Sample y = b0 * x + s1;
+        if (! (y < Sample (-1.0e-8) || y > Sample (1.0e-8)))
+            y = 0;
         s1 = b1 * x - a1 * y + s2;
         s2 = b2 * x - a2 * y;
-        return y;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return (float) y;
     }
+
+    /** The recovery rule: a filter fed a non-finite sample goes back to rest at the end of the block. The
+        snap above would turn a NaN output into zero and leave a finite but wrecked state, so what was fed
+        is what counts.
+    */
+    void resetIfNotFinite()
+    {
+        if (fedNonFinite || ! (std::isfinite (s1) && std::isfinite (s2) && std::isfinite (x1) && std::isfinite (x2) && std::isfinite (y1) && std::isfinite (y2)))
+            s1 = s2 = x1 = x2 = y1 = y2 = 0;
+        fedNonFinite = false;
+    }
+
+    bool fedNonFinite = false;
 };
+
+using HighPass = BasicHighPass<float>;
 
 struct Peaks
 {
     float inL = 0, inR = 0, outL = 0, outR = 0;
 };
 
-class Model
+template <typename FilterSample>
+class BasicModel
 {
 public:
-    explicit Model (double rate) : sampleRate (rate) {}
+    explicit BasicModel (double rate) : sampleRate (rate) {}
 
     /** Processes one block with the given values, as the processor does after a block start. */
     Peaks processBlock (float* left, float* right, int numSamples, const Values& v)
@@ -177,8 +219,20 @@ public:
             right[i] = r;
         }
 
+        if (! bypass && safeBass && ! muteSide)
+            filter.resetIfNotFinite();
+
         return peaks;
     }
+
+    /** Coefficients handed over as they are, the state kept. */
+    void setFilterCoefficients (const std::array<float, 5>& c)
+    {
+        filter.setCoefficients (c);
+        filterReady = true;
+    }
+
+    BasicHighPass<FilterSample>& getFilter() { return filter; }
 
     /** A new crossover, as a change of "SafeBassFreq" through the host brings; the state stays. */
     void setCrossover (float normalised)
@@ -189,7 +243,9 @@ public:
 
 private:
     double sampleRate;
-    HighPass filter;
+    BasicHighPass<FilterSample> filter;
     bool filterReady = false;
 };
+
+using Model = BasicModel<float>;
 } // namespace chain_model

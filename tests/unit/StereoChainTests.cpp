@@ -429,3 +429,191 @@ TEST (StereoChain, CrossoverFarOutsideTheRangeStaysStable)
         EXPECT_LT (loudest, 2.0f) << "crossover value " << crossover;
     }
 }
+
+namespace
+{
+/** The plug-in's coefficients for a "SafeBassFreq" value at a rate, as the processor computes them. */
+std::array<float, 5> pluginCoefficients (double rate, float normalised)
+{
+    const auto hz = juce::jlimit (1.0, 0.45 * rate, 10.0 + 490.0 * (double) normalised);
+    const auto c = SafeBassFilter::makeCoefficients (rate, hz);
+    return { c.coefficients[0], c.coefficients[1], c.coefficients[2], c.coefficients[3], c.coefficients[4] };
+}
+
+/** Per channel: |new - old| <= 1e-5 * block peak + 1e-6 + 16 * the largest distance in the block between
+    the framework's float filter and the same recurrence in double.
+*/
+void expectWithinFilterRounding (const std::vector<float>& actual, const std::vector<float>& old, const std::vector<float>& oldInDouble, const char* what)
+{
+    float peak = 0.0f, rounding = 0.0f;
+    for (size_t i = 0; i < old.size(); ++i)
+    {
+        peak = std::max (peak, std::abs (old[i]));
+        rounding = std::max (rounding, std::abs (old[i] - oldInDouble[i]));
+    }
+
+    const auto tolerance = 1.0e-5f * peak + 1.0e-6f + 16.0f * rounding;
+    for (size_t i = 0; i < old.size(); ++i)
+        ASSERT_LE (std::abs (actual[i] - old[i]), tolerance) << what << " sample " << i << ", block peak " << peak << ", float rounding " << rounding;
+}
+} // namespace
+
+TEST (StereoChain, SafeBassStaysWithinTheRoundingOfTheFrameworksFilter)
+{
+    std::mt19937 rng (77);
+    std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+    const double rates[] = { 44100.0, 48000.0, 96000.0 };
+
+    for (int run = 0; run < 24; ++run)
+    {
+        auto rate = rates[run % 3];
+        Harness h (rate);
+        cm::BasicModel<float> old (rate);
+        cm::BasicModel<double> oldInDouble (rate);
+
+        // Crossovers from 10 Hz up: a value near zero is 10 Hz, 1 is 500 Hz.
+        const auto crossover = run % 4 == 0 ? 1.0e-6f : std::max (1.0e-6f, unit (rng));
+        const auto setCoefficients = [&]
+        {
+            old.setFilterCoefficients (pluginCoefficients (rate, crossover));
+            oldInDouble.setFilterCoefficients (pluginCoefficients (rate, crossover));
+            old.getFilter().restateFromHistory();
+            oldInDouble.getFilter().restateFromHistory();
+        };
+        setCoefficients();
+
+        for (int block = 0; block < 40; ++block)
+        {
+            auto v = randomValues (rng);
+            v[cm::SafeBass] = unit (rng) < 0.85f ? 1.0f : 0.0f;
+            v[cm::SafeBassFreq] = crossover;
+            v[cm::Bypass] = 0.0f;
+
+            // Now and then the host switches rate: new coefficients, the state carried over.
+            if (block % 13 == 12)
+            {
+                rate = rates[(size_t) (rng() % 3)];
+                h.processor.setRateAndBufferSizeDetails (rate, 1024);
+                setCoefficients();
+            }
+
+            const auto n = 1 + (int) (rng() % 600);
+            auto left = noise (rng, n, 0.8f), right = noise (rng, n, 0.8f);
+            const bool poisoned = block % 11 == 5;
+            if (poisoned)
+            {
+                left[(size_t) (rng() % (unsigned) n)] = std::numeric_limits<float>::quiet_NaN();
+                v[cm::MuteAll] = 0.0f; // a muted block feeds the filter silence in the model
+            }
+
+            auto oldLeft = left, oldRight = right, doubleLeft = left, doubleRight = right;
+            h.set (v);
+            h.run (left, right);
+            old.processBlock (oldLeft.data(), oldRight.data(), n, v);
+            oldInDouble.processBlock (doubleLeft.data(), doubleRight.data(), n, v);
+
+            SCOPED_TRACE (::testing::Message() << "run " << run << ", block " << block << ", rate " << rate << ", crossover " << crossover << ", n " << n);
+
+            // The block with the NaN is lost in both; the ones after it must agree again.
+            if (poisoned)
+                continue;
+
+            expectWithinFilterRounding (left, oldLeft, doubleLeft, "left");
+            expectWithinFilterRounding (right, oldRight, doubleRight, "right");
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
+
+TEST (StereoChain, PrepareToPlayStartsTheSafeBassFilterFromRest)
+{
+    // After a stop and restart, a processor must sound like a fresh one, not carry the old filter state.
+    for (const auto rate : { 44100.0, 96000.0 })
+    {
+        Harness used (rate), fresh (rate);
+        auto v = cm::defaults();
+        v[cm::SafeBass] = 1.0f;
+        v[cm::SafeBassFreq] = 0.5f;
+        used.set (v);
+        fresh.set (v);
+
+        std::mt19937 rng (21);
+        auto l0 = noise (rng, 512, 0.9f), r0 = noise (rng, 512, -0.9f);
+        used.run (l0, r0);
+        used.processor.prepareToPlay (rate, 1024);
+
+        auto left = noise (rng, 256, 0.5f), right = noise (rng, 256, 0.5f);
+        auto freshLeft = left, freshRight = right;
+        used.run (left, right);
+        fresh.run (freshLeft, freshRight);
+
+        for (size_t i = 0; i < left.size(); ++i)
+        {
+            ASSERT_EQ (left[i], freshLeft[i]) << rate << " sample " << i;
+            ASSERT_EQ (right[i], freshRight[i]) << rate << " sample " << i;
+        }
+    }
+}
+
+TEST (StereoChain, EveryValueTheStageMapsDependOnIsFollowedFromBlockToBlock)
+{
+    // Stage maps are kept from block to block while nothing moves; a change of any one of these values
+    // alone must still reach the next block.
+    struct Change
+    {
+        int index;
+        float a, b;
+    };
+    const Change changes[] = {
+        { cm::InputGain, 0.5f, 0.8f },
+        { cm::OutputGain, 0.5f, 0.2f },
+        { cm::SwapLR, 0.0f, 1.0f },
+        { cm::PhaseFlip, 0.0f, 1.0f },
+        { cm::Mono, 0.0f, 1.0f },
+        { cm::MuteAll, 0.0f, 1.0f },
+        { cm::MuteMid, 0.0f, 1.0f },
+        { cm::MuteSide, 0.0f, 1.0f },
+        { cm::PanCurve, 0.1f, 0.2f },
+        { cm::PanCurve, 0.1f, 0.0f },
+        { cm::PanLaw, 0.0f, 0.2f },
+        { cm::MsMode, 0.0f, 0.1f },
+        { cm::PanMode, 0.1f, 0.0f },
+        { cm::StereoWidth, 0.3f, 0.9f },
+        { cm::Pan, 0.3f, 0.7f },
+        { cm::SafeBass, 0.0f, 1.0f },
+        { cm::StereoWidth, 0.0f, -0.0f },
+        { cm::Pan, 0.5f, 0.5000001f },
+    };
+
+    std::mt19937 rng (31);
+    for (const auto& change : changes)
+        for (const bool safeBass : { false, true })
+        {
+            Harness h (48000.0);
+            cm::Model model (48000.0);
+            auto v = cm::defaults();
+            v[cm::Pan] = 0.35f;
+            v[cm::StereoWidth] = 0.7f;
+            v[cm::PanLaw] = 0.1f;
+            v[cm::SafeBass] = safeBass ? 1.0f : 0.0f;
+
+            for (int block = 0; block < 5; ++block)
+            {
+                v[(size_t) change.index] = block % 2 == 0 ? change.a : change.b;
+                const auto n = 4 + (int) (rng() % 200);
+                auto left = noise (rng, n, 0.7f), right = noise (rng, n, 0.7f);
+                auto ml = left, mr = right;
+                h.set (v);
+                h.run (left, right);
+                model.processBlock (ml.data(), mr.data(), n, v);
+
+                SCOPED_TRACE (::testing::Message() << "parameter " << change.index << " at " << v[(size_t) change.index] << ", block " << block << ", safe bass " << safeBass);
+                const auto relative = relativeTolerance (safeBass || change.index == cm::SafeBass, 48000.0, v[cm::SafeBassFreq], insideGainOf (v));
+                expectClose (left, ml, "left", block, relative);
+                expectClose (right, mr, "right", block, relative);
+                if (HasFatalFailure())
+                    return;
+            }
+        }
+}
