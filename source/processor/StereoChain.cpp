@@ -144,13 +144,18 @@ StereoChain::Matrix2 StereoChain::makeMidSideStage (const StereoChainSettings& s
 
 /** The per-frame arithmetic of a run with fixed stage maps, four frames at a time where SSE is there.
     Vector and scalar paths do the same operations in the same order, so they give the same bits.
+
+    The stages are folded into as few products as the peaks allow: when the input stage only scales or
+    exchanges the channels (gain, swap, polarity), its peaks follow from the input's own, and the whole
+    chain without the high-pass is one 2x2 map per frame.
 */
 class StereoChain::FrameKernel
 {
 public:
     FrameKernel (const Matrix2& inputStage, const Matrix2& midSideStage, float outputGain, const StereoPeaks& peaks) noexcept
-        : in (inputStage), ms (midSideStage), outGain (outputGain), inL (peaks.inputLeft), inR (peaks.inputRight), outL (peaks.outputLeft), outR (peaks.outputRight)
+        : in (inputStage), outGain (outputGain), diagonal (in.lr == 0.0f && in.rl == 0.0f), crossed (! diagonal && in.ll == 0.0f && in.rr == 0.0f), folded (diagonal || crossed), startPeaks (peaks)
     {
+        setMidSideStage (midSideStage);
     }
 
     /** Input stage, mid/side stage and output, in place. */
@@ -185,48 +190,79 @@ public:
             processFrameFiltered (l[i], r[i], filter);
     }
 
-    StereoPeaks getPeaks() const noexcept { return { inL, inR, outL, outR }; }
+    StereoPeaks getPeaks() const noexcept
+    {
+        // max (0 * inf) would be NaN where the input stage's own product is; a silenced channel has no peak.
+        const auto scaled = [] (float scale, float peak)
+        { return scale == 0.0f ? 0.0f : std::abs (scale) * peak; };
+        auto inputLeft = peakA, inputRight = peakB;
 
-    void setMidSideStage (const Matrix2& m) noexcept { ms = m; }
+        if (diagonal)
+        {
+            inputLeft = scaled (in.ll, peakA);
+            inputRight = scaled (in.rr, peakB);
+        }
+        else if (crossed)
+        {
+            inputLeft = scaled (in.lr, peakB);
+            inputRight = scaled (in.rl, peakA);
+        }
+
+        return { std::max (startPeaks.inputLeft, inputLeft), std::max (startPeaks.inputRight, inputRight), std::max (startPeaks.outputLeft, outL), std::max (startPeaks.outputRight, outR) };
+    }
+
+    void setMidSideStage (const Matrix2& m) noexcept
+    {
+        // From what the frame loop multiplies (the input itself when folded) to mid and side ...
+        a = folded ? Matrix2 { m.ll * in.ll + m.lr * in.rl, m.ll * in.lr + m.lr * in.rr, m.rl * in.ll + m.rr * in.rl, m.rl * in.lr + m.rr * in.rr } : m;
+        // ... and on to the output: (mid - side, mid + side) * gain.
+        t = { outGain * (a.ll - a.rl), outGain * (a.lr - a.rr), outGain * (a.ll + a.rl), outGain * (a.lr + a.rr) };
+    }
 
     /** One frame, in place. */
     void processFrame (float& l, float& r) noexcept
     {
-        float l1, r1, mid, side;
-        inputStage (l, r, l1, r1);
-        midSideStage (l1, r1, mid, side);
-        output (mid, side, l, r);
+        float x0, x1;
+        source (l, r, x0, x1);
+        const auto outLeft = t.ll * x0 + t.lr * x1;
+        const auto outRight = t.rl * x0 + t.rr * x1;
+        outL = maxMagnitude (outL, outLeft);
+        outR = maxMagnitude (outR, outRight);
+        l = outLeft;
+        r = outRight;
     }
 
     /** One frame with the safe-bass high-pass on the side, in place. */
     void processFrameFiltered (float& l, float& r, SafeBassFilter& filter) noexcept
     {
-        float l1, r1, mid, side;
-        inputStage (l, r, l1, r1);
-        midSideStage (l1, r1, mid, side);
-        output (mid, filter.processSample (side), l, r);
-    }
-
-    void midSideStage (float l1, float r1, float& mid, float& side) const noexcept
-    {
-        mid = ms.ll * l1 + ms.lr * r1;
-        side = ms.rl * l1 + ms.rr * r1;
-    }
-
-    void inputStage (float l, float r, float& l1, float& r1) noexcept
-    {
-        l1 = in.ll * l + in.lr * r;
-        r1 = in.rl * l + in.rr * r;
-        inL = maxMagnitude (inL, l1);
-        inR = maxMagnitude (inR, r1);
-    }
-
-    void output (float mid, float side, float& outLeft, float& outRight) noexcept
-    {
-        outLeft = (mid - side) * outGain;
-        outRight = (mid + side) * outGain;
+        float x0, x1;
+        source (l, r, x0, x1);
+        const auto mid = a.ll * x0 + a.lr * x1;
+        const auto side = filter.processSample (a.rl * x0 + a.rr * x1);
+        const auto outLeft = (mid - side) * outGain;
+        const auto outRight = (mid + side) * outGain;
         outL = maxMagnitude (outL, outLeft);
         outR = maxMagnitude (outR, outRight);
+        l = outLeft;
+        r = outRight;
+    }
+
+    /** What the stage maps are applied to: the input when folded, else the input stage's output. */
+    void source (float l, float r, float& x0, float& x1) noexcept
+    {
+        if (folded)
+        {
+            x0 = l;
+            x1 = r;
+        }
+        else
+        {
+            x0 = in.ll * l + in.lr * r;
+            x1 = in.rl * l + in.rr * r;
+        }
+
+        peakA = maxMagnitude (peakA, x0);
+        peakB = maxMagnitude (peakB, x1);
     }
 
 #if WYDENZA_SSE
@@ -286,7 +322,7 @@ public:
     struct Vector
     {
         explicit Vector (const FrameKernel& k) noexcept
-            : inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)), msLL (_mm_set1_ps (k.ms.ll)), msLR (_mm_set1_ps (k.ms.lr)), msRL (_mm_set1_ps (k.ms.rl)), msRR (_mm_set1_ps (k.ms.rr)), gain (_mm_set1_ps (k.outGain)), peakInL (_mm_set1_ps (k.inL)), peakInR (_mm_set1_ps (k.inR)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
+            : folded (k.folded), inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)), aLL (_mm_set1_ps (k.a.ll)), aLR (_mm_set1_ps (k.a.lr)), aRL (_mm_set1_ps (k.a.rl)), aRR (_mm_set1_ps (k.a.rr)), tLL (_mm_set1_ps (k.t.ll)), tLR (_mm_set1_ps (k.t.lr)), tRL (_mm_set1_ps (k.t.rl)), tRR (_mm_set1_ps (k.t.rr)), gain (_mm_set1_ps (k.outGain)), peakA (_mm_set1_ps (k.peakA)), peakB (_mm_set1_ps (k.peakB)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
         {
         }
 
@@ -304,69 +340,71 @@ public:
             return std::max (std::max (lanes[0], lanes[1]), std::max (lanes[2], lanes[3]));
         }
 
-        void inputStage (__m128 l, __m128 r, __m128& l1, __m128& r1) noexcept
+        void source (__m128 l, __m128 r, __m128& x0, __m128& x1) noexcept
         {
-            l1 = _mm_add_ps (_mm_mul_ps (inLL, l), _mm_mul_ps (inLR, r));
-            r1 = _mm_add_ps (_mm_mul_ps (inRL, l), _mm_mul_ps (inRR, r));
-            peakInL = raise (peakInL, l1);
-            peakInR = raise (peakInR, r1);
+            if (folded)
+            {
+                x0 = l;
+                x1 = r;
+            }
+            else
+            {
+                x0 = _mm_add_ps (_mm_mul_ps (inLL, l), _mm_mul_ps (inLR, r));
+                x1 = _mm_add_ps (_mm_mul_ps (inRL, l), _mm_mul_ps (inRR, r));
+            }
+
+            peakA = raise (peakA, x0);
+            peakB = raise (peakB, x1);
         }
 
-        void output (__m128 mid, __m128 side, __m128& outLeft, __m128& outRight) noexcept
+        void store (float* lp, float* rp, __m128 outLeft, __m128 outRight) noexcept
         {
-            outLeft = _mm_mul_ps (_mm_sub_ps (mid, side), gain);
-            outRight = _mm_mul_ps (_mm_add_ps (mid, side), gain);
             peakOutL = raise (peakOutL, outLeft);
             peakOutR = raise (peakOutR, outRight);
-        }
-
-        void midSideStage (__m128 l1, __m128 r1, __m128& mid, __m128& side) const noexcept
-        {
-            mid = _mm_add_ps (_mm_mul_ps (msLL, l1), _mm_mul_ps (msLR, r1));
-            side = _mm_add_ps (_mm_mul_ps (msRL, l1), _mm_mul_ps (msRR, r1));
+            _mm_storeu_ps (lp, outLeft);
+            _mm_storeu_ps (rp, outRight);
         }
 
         /** Four frames in place. */
         void processFused (float* lp, float* rp) noexcept
         {
-            __m128 l1, r1, mid, side;
-            inputStage (_mm_loadu_ps (lp), _mm_loadu_ps (rp), l1, r1);
-            midSideStage (l1, r1, mid, side);
-            __m128 outLeft, outRight;
-            output (mid, side, outLeft, outRight);
-            _mm_storeu_ps (lp, outLeft);
-            _mm_storeu_ps (rp, outRight);
+            __m128 x0, x1;
+            source (_mm_loadu_ps (lp), _mm_loadu_ps (rp), x0, x1);
+            store (lp, rp, _mm_add_ps (_mm_mul_ps (tLL, x0), _mm_mul_ps (tLR, x1)), _mm_add_ps (_mm_mul_ps (tRL, x0), _mm_mul_ps (tRR, x1)));
         }
 
         /** Four frames in place, with the safe-bass high-pass on the side. */
         void processFusedFiltered (float* lp, float* rp, VectorFilter& filter) noexcept
         {
-            __m128 l1, r1, mid, side;
-            inputStage (_mm_loadu_ps (lp), _mm_loadu_ps (rp), l1, r1);
-            midSideStage (l1, r1, mid, side);
-            __m128 outLeft, outRight;
-            output (mid, filter.process (side), outLeft, outRight);
-            _mm_storeu_ps (lp, outLeft);
-            _mm_storeu_ps (rp, outRight);
+            __m128 x0, x1;
+            source (_mm_loadu_ps (lp), _mm_loadu_ps (rp), x0, x1);
+            const auto mid = _mm_add_ps (_mm_mul_ps (aLL, x0), _mm_mul_ps (aLR, x1));
+            const auto side = filter.process (_mm_add_ps (_mm_mul_ps (aRL, x0), _mm_mul_ps (aRR, x1)));
+            store (lp, rp, _mm_mul_ps (_mm_sub_ps (mid, side), gain), _mm_mul_ps (_mm_add_ps (mid, side), gain));
         }
 
         void store (FrameKernel& k) const noexcept
         {
-            k.inL = fold (peakInL);
-            k.inR = fold (peakInR);
+            k.peakA = fold (peakA);
+            k.peakB = fold (peakB);
             k.outL = fold (peakOutL);
             k.outR = fold (peakOutR);
         }
 
-        __m128 inLL, inLR, inRL, inRR, msLL, msLR, msRL, msRR, gain;
-        __m128 peakInL, peakInR, peakOutL, peakOutR;
+        bool folded;
+        __m128 inLL, inLR, inRL, inRR, aLL, aLR, aRL, aRR, tLL, tLR, tRL, tRR, gain;
+        __m128 peakA, peakB, peakOutL, peakOutR;
     };
 #endif
 
+private:
     const Matrix2 in;
-    Matrix2 ms;
     const float outGain;
-    float inL, inR, outL, outR;
+    const bool diagonal, crossed, folded;
+    const StereoPeaks startPeaks;
+    Matrix2 a, t;
+    // Peaks of what source() hands on, and of the output, since the kernel was made.
+    float peakA = 0.0f, peakB = 0.0f, outL = 0.0f, outR = 0.0f;
 };
 
 namespace

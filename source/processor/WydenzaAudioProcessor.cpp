@@ -11,6 +11,10 @@
 #include <cmath>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 WydenzaAudioProcessor::WydenzaAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
@@ -418,9 +422,40 @@ void WydenzaAudioProcessor::readBlockSettings (StereoChainSettings& s) const noe
     s.msMode = parameters.getValue (index.msMode);
 }
 
+namespace
+{
+#if defined(__SSE2__)
+/** Flush-to-zero and denormals-are-zero for the block, as juce::ScopedNoDenormals, but the control
+    register is only written when the host has not set them already: each write stalls the pipeline.
+*/
+class ScopedFlushDenormals
+{
+public:
+    ScopedFlushDenormals() noexcept
+        : saved (_mm_getcsr())
+    {
+        if ((saved & flushBits) != flushBits)
+            _mm_setcsr (saved | flushBits);
+    }
+
+    ~ScopedFlushDenormals()
+    {
+        if ((saved & flushBits) != flushBits)
+            _mm_setcsr (saved);
+    }
+
+private:
+    static constexpr unsigned int flushBits = 0x8040;
+    const unsigned int saved;
+};
+#else
+using ScopedFlushDenormals = juce::ScopedNoDenormals;
+#endif
+} // namespace
+
 void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
-    juce::ScopedNoDenormals noDenormals;
+    const ScopedFlushDenormals noDenormals;
 
     const auto sampleRate = getSampleRate();
 
