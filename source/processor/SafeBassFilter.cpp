@@ -10,4 +10,22 @@ void SafeBassFilter::setCoefficients (const juce::IIRCoefficients& newCoefficien
     // The framework normalises a0 to 1 and stores b0, b1, b2, a1, a2 in float; those exact values are used.
     const auto* c = newCoefficients.coefficients;
     coefficients = { (double) c[0], (double) c[1], (double) c[2], (double) c[3], (double) c[4] };
+
+    const auto a1 = coefficients.a1, a2 = coefficients.a2;
+    auto& la = lookAhead;
+    la.h1 = -a1;
+    la.h2 = -a1 * la.h1 - a2;
+    la.h3 = -a1 * la.h2 - a2 * la.h1;
+
+    // Weights of y[-1] and y[-2] in each of the next four outputs, by the recurrence itself.
+    double qBefore = 0.0, pBefore = 1.0, q = 1.0, p = 0.0;
+    for (int k = 0; k < 4; ++k)
+    {
+        const auto qNext = -a1 * q - a2 * qBefore;
+        const auto pNext = -a1 * p - a2 * pBefore;
+        qBefore = q;
+        pBefore = p;
+        q = la.q[k] = qNext;
+        p = la.p[k] = pNext;
+    }
 }

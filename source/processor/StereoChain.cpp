@@ -143,7 +143,8 @@ StereoChain::Matrix2 StereoChain::makeMidSideStage (const StereoChainSettings& s
 }
 
 /** The per-frame arithmetic of a run with fixed stage maps, four frames at a time where SSE is there.
-    Vector and scalar paths do the same operations in the same order, so they give the same bits.
+    Vector and scalar paths do the same operations in the same order, so they give the same bits; only
+    the high-pass's double-precision recurrence is regrouped in the vector path.
 
     The stages are folded into as few products as the peaks allow: when the input stage only scales or
     exchanges the channels (gain, swap, polarity), its peaks follow from the input's own, and the whole
@@ -266,56 +267,70 @@ public:
     }
 
 #if WYDENZA_SSE
-    /** The safe-bass high-pass over four frames: the feed-forward half runs on all four at once, only
-        the feedback half is serial, and the independent work of the next frames overlaps its latency.
+    /** The safe-bass high-pass over four frames, in double: the feed-forward sums and their spread by
+        the feedback run on pairs of frames at once, and only two pairs wait on the previous four
+        outputs (SafeBassFilter::LookAhead).
     */
     struct VectorFilter
     {
         explicit VectorFilter (SafeBassFilter& filter) noexcept
-            : c (filter.getCoefficients()), b0 (_mm_set1_pd (c.b0)), b1 (_mm_set1_pd (c.b1)), b2 (_mm_set1_pd (c.b2)), previousSide (_mm_setr_ps (0.0f, 0.0f, (float) filter.getState().x2, (float) filter.getState().x1)), y1 (filter.getState().y1), y2 (filter.getState().y2)
         {
+            const auto& c = filter.getCoefficients();
+            const auto& la = filter.getLookAhead();
+            const auto& st = filter.getState();
+            b0 = _mm_set1_pd (c.b0);
+            b1 = _mm_set1_pd (c.b1);
+            b2 = _mm_set1_pd (c.b2);
+            h01 = _mm_setr_pd (0.0, la.h1);
+            h1 = _mm_set1_pd (la.h1);
+            h2 = _mm_set1_pd (la.h2);
+            h03 = _mm_setr_pd (0.0, la.h3);
+            q01 = _mm_setr_pd (la.q[0], la.q[1]);
+            q23 = _mm_setr_pd (la.q[2], la.q[3]);
+            p01 = _mm_setr_pd (la.p[0], la.p[1]);
+            p23 = _mm_setr_pd (la.p[2], la.p[3]);
+            previousInput = _mm_setr_pd (st.x2, st.x1);
+            previousOutput = _mm_setr_pd (st.y2, st.y1);
         }
 
-        /** The same operations in the same order as SafeBassFilter::step(). */
         __m128 process (__m128 side) noexcept
         {
-            const auto shiftedHalf = _mm_shuffle_ps (previousSide, side, _MM_SHUFFLE (0, 0, 3, 3));
-            const auto x1 = _mm_shuffle_ps (shiftedHalf, side, _MM_SHUFFLE (2, 1, 2, 0));
-            const auto x2 = _mm_shuffle_ps (previousSide, side, _MM_SHUFFLE (1, 0, 3, 2));
-            previousSide = side;
+            // x[0..3] in two pairs, and the same shifted back by one and two samples.
+            const auto x01 = _mm_cvtps_pd (side);
+            const auto x23 = _mm_cvtps_pd (_mm_movehl_ps (side, side));
+            const auto x01Back1 = _mm_shuffle_pd (previousInput, x01, 1);
+            const auto x23Back1 = _mm_shuffle_pd (x01, x23, 1);
+            const auto g01 = _mm_add_pd (_mm_add_pd (_mm_mul_pd (b0, x01), _mm_mul_pd (b1, x01Back1)), _mm_mul_pd (b2, previousInput));
+            const auto g23 = _mm_add_pd (_mm_add_pd (_mm_mul_pd (b0, x23), _mm_mul_pd (b1, x23Back1)), _mm_mul_pd (b2, x01));
+            previousInput = x23;
 
-            const auto low = [] (__m128 v)
-            { return _mm_cvtps_pd (v); };
-            const auto high = [] (__m128 v)
-            { return _mm_cvtps_pd (_mm_movehl_ps (v, v)); };
-            const auto feedForwardLow = _mm_add_pd (_mm_add_pd (_mm_mul_pd (b0, low (side)), _mm_mul_pd (b1, low (x1))), _mm_mul_pd (b2, low (x2)));
-            const auto feedForwardHigh = _mm_add_pd (_mm_add_pd (_mm_mul_pd (b0, high (side)), _mm_mul_pd (b1, high (x1))), _mm_mul_pd (b2, high (x2)));
+            // What the four outputs would be from rest.
+            const auto g00 = _mm_unpacklo_pd (g01, g01);
+            const auto g12 = _mm_shuffle_pd (g01, g23, 1);
+            const auto rest01 = _mm_add_pd (g01, _mm_mul_pd (h01, g00));
+            const auto rest23 = _mm_add_pd (_mm_add_pd (_mm_add_pd (g23, _mm_mul_pd (h1, g12)), _mm_mul_pd (h2, g01)), _mm_mul_pd (h03, g00));
 
-            const auto f0 = _mm_cvtsd_f64 (feedForwardLow);
-            const auto f1 = _mm_cvtsd_f64 (_mm_unpackhi_pd (feedForwardLow, feedForwardLow));
-            const auto f2 = _mm_cvtsd_f64 (feedForwardHigh);
-            const auto f3 = _mm_cvtsd_f64 (_mm_unpackhi_pd (feedForwardHigh, feedForwardHigh));
-            const auto o0 = (f0 - c.a2 * y2) - c.a1 * y1;
-            const auto o1 = (f1 - c.a2 * y1) - c.a1 * o0;
-            const auto o2 = (f2 - c.a2 * o0) - c.a1 * o1;
-            const auto o3 = (f3 - c.a2 * o1) - c.a1 * o2;
-            y2 = o2;
-            y1 = o3;
-            return _mm_movelh_ps (_mm_cvtpd_ps (_mm_setr_pd (o0, o1)), _mm_cvtpd_ps (_mm_setr_pd (o2, o3)));
+            // Plus what the previous two outputs bring.
+            const auto yBack2 = _mm_unpacklo_pd (previousOutput, previousOutput);
+            const auto yBack1 = _mm_unpackhi_pd (previousOutput, previousOutput);
+            const auto y01 = _mm_add_pd (_mm_add_pd (rest01, _mm_mul_pd (p01, yBack2)), _mm_mul_pd (q01, yBack1));
+            const auto y23 = _mm_add_pd (_mm_add_pd (rest23, _mm_mul_pd (p23, yBack2)), _mm_mul_pd (q23, yBack1));
+            previousOutput = y23;
+
+            return _mm_movelh_ps (_mm_cvtpd_ps (y01), _mm_cvtpd_ps (y23));
         }
 
         void store (SafeBassFilter& filter) const noexcept
         {
-            alignas (16) float lanes[4];
-            _mm_store_ps (lanes, previousSide);
-            filter.getState() = { (double) lanes[3], (double) lanes[2], y1, y2 };
+            alignas (16) double inputs[2], outputs[2];
+            _mm_store_pd (inputs, previousInput);
+            _mm_store_pd (outputs, previousOutput);
+            filter.getState() = { inputs[1], inputs[0], outputs[1], outputs[0] };
         }
 
-        SafeBassFilter::Coefficients c;
-        __m128d b0, b1, b2;
-        // Lanes 2 and 3 hold x[n-2] and x[n-1] for the first of the next four frames.
-        __m128 previousSide;
-        double y1, y2;
+        __m128d b0, b1, b2, h01, h1, h2, h03, q01, q23, p01, p23;
+        // x[-2], x[-1] and y[-2], y[-1] for the first of the next four frames.
+        __m128d previousInput, previousOutput;
     };
 
     /** The same arithmetic on four frames; peaks are kept per lane and folded back at the end. */
