@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 #include <random>
 
 namespace
@@ -38,6 +39,12 @@ void processBlock (benchmark::State& state, bool safeBass)
     juce::AudioBuffer<float> buffer (2, blockSize);
     fillNoise (buffer);
     juce::MidiBuffer midi;
+
+    // Second argument 1: a host whose audio thread already flushes denormals, so the processor leaves
+    // the control register alone.
+    std::optional<juce::ScopedNoDenormals> hostFlushes;
+    if (state.range (1) != 0)
+        hostFlushes.emplace();
 
     for (auto _ : state)
     {
@@ -146,8 +153,8 @@ void BM_BiquadDf1Floor (benchmark::State& state)
 BENCHMARK (BM_InPlaceCopyFloor)->Arg (64)->Arg (512);
 BENCHMARK (BM_BiquadTdf2Floor)->Arg (64)->Arg (512);
 BENCHMARK (BM_BiquadDf1Floor)->Arg (64)->Arg (512);
-BENCHMARK (BM_ProcessBlock_SafeBassOff)->Arg (64)->Arg (512);
-BENCHMARK (BM_ProcessBlock_SafeBassOn)->Arg (64)->Arg (512);
+BENCHMARK (BM_ProcessBlock_SafeBassOff)->Args ({ 64, 0 })->Args ({ 512, 0 })->Args ({ 64, 1 })->Args ({ 512, 1 });
+BENCHMARK (BM_ProcessBlock_SafeBassOn)->Args ({ 64, 0 })->Args ({ 512, 0 })->Args ({ 64, 1 })->Args ({ 512, 1 });
 
 int main (int argc, char** argv)
 {

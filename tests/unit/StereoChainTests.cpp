@@ -617,3 +617,60 @@ TEST (StereoChain, EveryValueTheStageMapsDependOnIsFollowedFromBlockToBlock)
             }
         }
 }
+
+TEST (StereoChain, InputPeaksFollowGainSwapPolarityAndMonoIncludingExtremeSamples)
+{
+    // When the input stage only scales or exchanges the channels, its peaks are derived from the input's
+    // own; every combination, a silencing gain and infinite samples must give the model's peaks.
+    struct Case
+    {
+        float inputGain, swap, flip, mono;
+    };
+    std::vector<Case> cases;
+    for (const auto gain : { 0.5f, 0.0f, 1.0f, 0.77f, -100.0f })
+        for (const auto swap : { 0.0f, 1.0f })
+            for (const auto flip : { 0.0f, 1.0f })
+                for (const auto mono : { 0.0f, 1.0f })
+                    cases.push_back ({ gain, swap, flip, mono });
+
+    std::mt19937 rng (41);
+    for (const auto& c : cases)
+        for (const bool extreme : { false, true })
+        {
+            Harness h (48000.0);
+            cm::Model model (48000.0);
+            auto v = cm::defaults();
+            v[cm::InputGain] = c.inputGain;
+            v[cm::SwapLR] = c.swap;
+            v[cm::PhaseFlip] = c.flip;
+            v[cm::Mono] = c.mono;
+            h.set (v);
+
+            // Lengths that end in the scalar tail as well as whole groups of four.
+            const auto n = 1 + (int) (rng() % 37);
+            auto left = noise (rng, n, 0.3f), right = noise (rng, n, 0.6f);
+            if (extreme)
+            {
+                left[(size_t) (rng() % (unsigned) n)] = std::numeric_limits<float>::infinity();
+                right[(size_t) (rng() % (unsigned) n)] = -std::numeric_limits<float>::infinity();
+            }
+            auto ml = left, mr = right;
+            h.run (left, right);
+            const auto expected = model.processBlock (ml.data(), mr.data(), n, v);
+
+            SCOPED_TRACE (::testing::Message() << "gain " << c.inputGain << ", swap " << c.swap << ", flip " << c.flip << ", mono " << c.mono << ", extreme " << extreme << ", n " << n);
+            const auto near = [] (float actual, float wanted)
+            {
+                if (std::isinf (wanted))
+                    return actual == wanted;
+                return std::abs (actual - wanted) <= 2.0e-5f * std::max (1.0f, wanted);
+            };
+            EXPECT_PRED2 (near, h.processor.takeInputPeakLeft(), expected.inL);
+            EXPECT_PRED2 (near, h.processor.takeInputPeakRight(), expected.inR);
+            if (! extreme)
+            {
+                EXPECT_PRED2 (near, h.processor.takeOutputPeakLeft(), expected.outL);
+                EXPECT_PRED2 (near, h.processor.takeOutputPeakRight(), expected.outR);
+            }
+        }
+}
