@@ -1,6 +1,7 @@
 #include "WydenzaAudioProcessor.h"
 
 #include "PluginStateXml.h"
+#include "ScopedFlushDenormals.h"
 #include "SettingsFile.h"
 #include "editor/WydenzaAudioProcessorEditor.h"
 #include "presets/PresetMetadata.h"
@@ -10,10 +11,6 @@
 
 #include <cmath>
 #include <limits>
-
-#if defined(__SSE2__)
-#include <xmmintrin.h>
-#endif
 
 WydenzaAudioProcessor::WydenzaAudioProcessor()
     : juce::AudioProcessor (BusesProperties()
@@ -421,37 +418,6 @@ void WydenzaAudioProcessor::readBlockSettings (StereoChainSettings& s) const noe
     s.panMode = parameters.getValue (index.panMode);
     s.msMode = parameters.getValue (index.msMode);
 }
-
-namespace
-{
-#if defined(__SSE2__)
-/** Flush-to-zero and denormals-are-zero for the block, as juce::ScopedNoDenormals, but the control
-    register is only written when the host has not set them already: each write stalls the pipeline.
-*/
-class ScopedFlushDenormals
-{
-public:
-    ScopedFlushDenormals() noexcept
-        : saved (_mm_getcsr())
-    {
-        if ((saved & flushBits) != flushBits)
-            _mm_setcsr (saved | flushBits);
-    }
-
-    ~ScopedFlushDenormals()
-    {
-        if ((saved & flushBits) != flushBits)
-            _mm_setcsr (saved);
-    }
-
-private:
-    static constexpr unsigned int flushBits = 0x8040;
-    const unsigned int saved;
-};
-#else
-using ScopedFlushDenormals = juce::ScopedNoDenormals;
-#endif
-} // namespace
 
 void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
