@@ -96,7 +96,8 @@ void InfoComponent::buttonClicked (juce::Button* button)
 {
     if (button == closeButton.get())
     {
-        setVisible (false);
+        // The panel owns this screen and shows it; it is hidden through the panel's own handle on it.
+        mainPanel->getInfoScreen().setVisible (false);
     }
     else if (button == resizeToDefaultButton.get())
     {
