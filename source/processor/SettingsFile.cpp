@@ -1,6 +1,44 @@
 #include "SettingsFile.h"
 
+#include "presets/BoundedXml.h"
+
 #include <cstdlib>
+
+namespace
+{
+/** The framework's settings class reads the file with the framework's own XML reader, which was not made
+    for hostile text, and on saving it runs that reader over every stored value. A file is only handed to
+    it when expat takes the document and every value that holds markup: then neither reading nor saving
+    meets anything but well-formed XML without declarations, entities or instructions.
+*/
+bool isSafeForTheFrameworksReader (const juce::File& file)
+{
+    constexpr juce::int64 maxSettingsFileSize = 1 << 20;
+
+    if (file.getSize() > maxSettingsFileSize)
+        return false;
+
+    juce::MemoryBlock bytes;
+
+    if (! file.loadFileAsData (bytes))
+        return false;
+
+    const auto document = BoundedXml::parse (static_cast<const char*> (bytes.getData()), bytes.getSize());
+
+    if (document == nullptr)
+        return false;
+
+    for (auto* value : document->getChildWithTagNameIterator ("VALUE"))
+    {
+        const auto text = value->getStringAttribute ("val").toStdString();
+
+        if (text.find ('<') != std::string::npos && BoundedXml::parse (text.data(), text.size()) == nullptr)
+            return false;
+    }
+
+    return true;
+}
+} // namespace
 
 juce::PropertiesFile::Options SettingsFile::makeOptions()
 {
@@ -50,6 +88,11 @@ juce::File SettingsFile::getFileFor (const juce::PropertiesFile::Options& option
 std::unique_ptr<juce::PropertiesFile> SettingsFile::open (const juce::PropertiesFile::Options& options)
 {
     const auto file = getFileFor (options);
+
+    // An unusable file is kept beside, for the user, and the settings start afresh.
+    if (file.existsAsFile() && ! isSafeForTheFrameworksReader (file))
+        file.moveFileTo (file.withFileExtension (file.getFileExtension().substring (1) + ".unreadable"));
+
     const auto isNew = ! file.existsAsFile();
 
     // The file is written later; its folder has to exist by then.

@@ -631,3 +631,42 @@ TEST_F (RobustnessTest, PresetNamesWithPathSeparatorsFromTheHostOrAStateNeverLea
     EXPECT_FALSE (folder.getParentDirectory().getChildFile ("outside").exists());
     EXPECT_EQ (folder.getParentDirectory().findChildFiles (juce::File::findFiles, false, "*.q7p").size(), 0);
 }
+
+TEST_F (RobustnessTest, ASettingsFileTheFrameworksReaderMustNotSeeIsSetAsideAndTheSettingsStartAfresh)
+{
+    const std::string goodValue = R"(<VALUE name="DefaultEditorDesktopHeightRatio" val="0.75"/>)";
+
+    const struct
+    {
+        const char* what;
+        std::string document;
+        bool read;
+    } cases[] = {
+        { "a sound file", "<?xml version=\"1.0\"?>\n<PROPERTIES>" + goodValue + "</PROPERTIES>", true },
+        { "markup in a value that is well-formed", "<PROPERTIES>" + goodValue + R"(<VALUE name="x" val="&lt;a b=&quot;1&quot;/&gt;"/></PROPERTIES>)", true },
+        { "an entity before markup in a value", "<PROPERTIES>" + goodValue + R"(<VALUE name="x" val="&lt;a&gt;&amp;&lt;b"/></PROPERTIES>)", false },
+        { "a DOCTYPE", "<!DOCTYPE p [<!ENTITY e \"0.75\">]><PROPERTIES>" + goodValue + "</PROPERTIES>", false },
+        { "an entity before markup in the file", "<PROPERTIES>" + goodValue + "&<x/></PROPERTIES>", false },
+        { "a cut-off file", "<PROPERTIES>" + goodValue, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        settingsFile().getParentDirectory().createDirectory();
+        ASSERT_TRUE (settingsFile().replaceWithData (c.document.data(), c.document.size()));
+        const auto setAside = settingsFile().withFileExtension ("q7properties.unreadable");
+        setAside.deleteFile();
+
+        {
+            auto p = makeProcessor();
+            EXPECT_EQ (p->defaultEditorDesktopHeightRatio, c.read ? 0.75f : 0.5f) << c.what;
+        }
+
+        EXPECT_EQ (setAside.existsAsFile(), ! c.read) << c.what;
+
+        if (! c.read)
+            EXPECT_EQ (setAside.loadFileAsString().toStdString(), c.document) << c.what << ": kept for the user as it was";
+
+        settingsFile().deleteFile();
+    }
+}
