@@ -2,6 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -38,5 +39,26 @@ inline void check (bool condition, const char* what)
 {
     if (! condition)
         fail (what);
+}
+/** A state chunk from a fuzz input: the first byte's low bit puts the chunk header in front of the rest,
+    so that the XML reader sees it; otherwise the rest is the whole chunk. The input holds at least a byte.
+*/
+inline juce::MemoryBlock chunkFromInput (const uint8_t* data, size_t size)
+{
+    juce::MemoryBlock chunk;
+
+    if ((data[0] & 1) != 0)
+    {
+        juce::MemoryOutputStream out (chunk, false);
+        out.writeInt (0x21324356);
+        out.writeInt ((int) size - 1);
+        out.write (data + 1, size - 1);
+    }
+    else
+    {
+        chunk.append (data + 1, size - 1);
+    }
+
+    return chunk;
 }
 } // namespace fuzzing

@@ -24,21 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
 
-    // The first byte's low bit puts the chunk header in front of the rest, so that the XML reader sees it;
-    // otherwise the rest is the whole chunk.
-    juce::MemoryBlock chunk;
-
-    if ((data[0] & 1) != 0)
-    {
-        juce::MemoryOutputStream out (chunk, false);
-        out.writeInt (0x21324356);
-        out.writeInt ((int) size - 1);
-        out.write (data + 1, size - 1);
-    }
-    else
-    {
-        chunk.append (data + 1, size - 1);
-    }
+    const auto chunk = fuzzing::chunkFromInput (data, size);
 
     p.setStateInformation (chunk.getData(), (int) chunk.getSize());
 
