@@ -8,7 +8,9 @@
 #include "processor/SafeBassFilter.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <random>
 
@@ -40,8 +42,8 @@ void processBlock (benchmark::State& state, bool safeBass)
     fillNoise (buffer);
     juce::MidiBuffer midi;
 
-    // Second argument 1: a host whose audio thread already flushes denormals, so the processor leaves
-    // the control register alone.
+    // Second argument 1: a host whose audio thread already flushes denormals; the figures should not
+    // depend on it.
     std::optional<juce::ScopedNoDenormals> hostFlushes;
     if (state.range (1) != 0)
         hostFlushes.emplace();
@@ -60,6 +62,49 @@ void processBlock (benchmark::State& state, bool safeBass)
 
 void BM_ProcessBlock_SafeBassOff (benchmark::State& state) { processBlock (state, false); }
 void BM_ProcessBlock_SafeBassOn (benchmark::State& state) { processBlock (state, true); }
+
+/** Safe bass on, on a thread that does not flush denormals, with what a reverb's tail ends in. Argument 1:
+    0, subnormal samples (copied in before every block, so the copy is in the figure); 1, silence after a
+    block of noise, where the high-pass's own tail decays towards the subnormals.
+*/
+void BM_ProcessBlock_DecayingTail (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    WydenzaAudioProcessor processor;
+    processor.setRateAndBufferSizeDetails (48000.0, blockSize);
+    processor.prepareToPlay (48000.0, blockSize);
+    processor.setParameter (1, 0.75f);
+    processor.setParameter (16, 1.0f);
+
+    juce::AudioBuffer<float> buffer (2, blockSize), tail (2, blockSize);
+    juce::MidiBuffer midi;
+    const auto subnormalInput = state.range (1) == 0;
+
+    for (int i = 0; i < blockSize; ++i)
+    {
+        const auto tiny = std::numeric_limits<float>::min() * std::pow (0.5f, (float) (1 + i % 20));
+        tail.setSample (0, i, i % 2 == 0 ? tiny : -tiny);
+        tail.setSample (1, i, tiny * 0.75f);
+    }
+
+    fillNoise (buffer);
+    processor.processBlock (buffer, midi);
+    buffer.clear();
+
+    for (auto _ : state)
+    {
+        if (subnormalInput)
+            for (int ch = 0; ch < 2; ++ch)
+                std::memcpy (buffer.getWritePointer (ch), tail.getReadPointer (ch), sizeof (float) * (size_t) blockSize);
+
+        processor.processBlock (buffer, midi);
+        benchmark::DoNotOptimize (buffer.getReadPointer (0));
+        benchmark::ClobberMemory();
+    }
+
+    state.counters["ns_per_frame"] = benchmark::Counter ((double) blockSize * (double) state.iterations(),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
 
 void BM_InPlaceCopyFloor (benchmark::State& state)
 {
@@ -155,6 +200,7 @@ BENCHMARK (BM_BiquadTdf2Floor)->Arg (64)->Arg (512);
 BENCHMARK (BM_BiquadDf1Floor)->Arg (64)->Arg (512);
 BENCHMARK (BM_ProcessBlock_SafeBassOff)->Args ({ 64, 0 })->Args ({ 512, 0 })->Args ({ 64, 1 })->Args ({ 512, 1 });
 BENCHMARK (BM_ProcessBlock_SafeBassOn)->Args ({ 64, 0 })->Args ({ 512, 0 })->Args ({ 64, 1 })->Args ({ 512, 1 });
+BENCHMARK (BM_ProcessBlock_DecayingTail)->Args ({ 64, 0 })->Args ({ 64, 1 });
 
 int main (int argc, char** argv)
 {

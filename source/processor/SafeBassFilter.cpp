@@ -11,6 +11,10 @@ void SafeBassFilter::setCoefficients (const juce::IIRCoefficients& newCoefficien
     const auto* c = newCoefficients.coefficients;
     coefficients = { (double) c[0], (double) c[1], (double) c[2], (double) c[3], (double) c[4] };
 
+    // The recurrence relies on the high-pass's feed-forward shape (see step()); makeCoefficients() has it
+    // exactly, as doubling a float is exact.
+    jassert (coefficients.b1 == -2.0 * coefficients.b0 && coefficients.b2 == coefficients.b0);
+
     const auto a1 = coefficients.a1, a2 = coefficients.a2;
     auto& la = lookAhead;
     la.h1 = -a1;

@@ -53,13 +53,30 @@ public:
             reset();
     }
 
-    /** The feed-forward part is summed first and the y[n-1] term last, so only that term waits on the
-        previous output. The vector path in StereoChain does the same operations in the same order.
+    /** Outputs below this are zeroed between runs: far under anything audible, and far enough above the
+        double range's subnormals that a decaying tail never reaches them within one run.
+    */
+    static constexpr double settledOutput = 1.0e-20;
+
+    /** Puts outputs that have decayed to nearly nothing to rest, so silence after a signal, or a steady
+        offset, never leaves the recurrence on subnormal numbers, which the processor cannot afford.
+    */
+    void settleTinyOutputs() noexcept
+    {
+        if (std::abs (state.y1) < settledOutput)
+            state.y1 = 0.0;
+        if (std::abs (state.y2) < settledOutput)
+            state.y2 = 0.0;
+    }
+
+    /** The feed-forward part first and the y[n-1] term last, so only that term waits on the previous
+        output. A high-pass has b1 = -2 b0 and b2 = b0 exactly, so the feed-forward part is
+        b0 (x[n] - 2 x[n-1] + x[n-2]): one product, and the sum of float inputs in double is exact.
     */
     static float step (const Coefficients& c, State& s, float in) noexcept
     {
         const double x = in;
-        const auto out = (((c.b0 * x + c.b1 * s.x1) + c.b2 * s.x2) - c.a2 * s.y2) - c.a1 * s.y1;
+        const auto out = ((c.b0 * ((x + s.x2) - (s.x1 + s.x1))) - c.a2 * s.y2) - c.a1 * s.y1;
         s.x2 = s.x1;
         s.x1 = x;
         s.y2 = s.y1;
@@ -72,6 +89,7 @@ public:
     const Coefficients& getCoefficients() const noexcept { return coefficients; }
     const LookAhead& getLookAhead() const noexcept { return lookAhead; }
     State& getState() noexcept { return state; }
+    const State& getState() const noexcept { return state; }
 
 private:
     Coefficients coefficients;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -14,33 +15,23 @@
 
 namespace
 {
-/** Width and pan as each of the next four frames sees them, read in frame order. Written out rather
-    than as a loop: the compiler then keeps the values in registers.
-*/
-inline void readFourFrames (const std::atomic<float>& width, const std::atomic<float>& pan, float* w, float* p) noexcept
+inline std::uint32_t bitsOf (float x) noexcept
 {
-    w[0] = width.load (std::memory_order_relaxed);
-    p[0] = pan.load (std::memory_order_relaxed);
-    w[1] = width.load (std::memory_order_relaxed);
-    p[1] = pan.load (std::memory_order_relaxed);
-    w[2] = width.load (std::memory_order_relaxed);
-    p[2] = pan.load (std::memory_order_relaxed);
-    w[3] = width.load (std::memory_order_relaxed);
-    p[3] = pan.load (std::memory_order_relaxed);
+    std::uint32_t bits;
+    std::memcpy (&bits, &x, sizeof bits);
+    return bits;
 }
 
-/** True when all four of a and b equal their current values (a NaN never does). */
-inline bool allEqual (const float* a, float currentA, const float* b, float currentB) noexcept
+/** True when width and pan, read once for each of the next four frames in frame order, all have the
+    bits of the values the stage maps were made from. Compared as bits, each read is one compare and a
+    branch that is always taken the same way; a value that is merely equal (-0 for 0) goes the slow way,
+    which gives the same result.
+*/
+inline bool nextFourFramesUnchanged (const std::atomic<float>& width, const std::atomic<float>& pan, std::uint32_t widthBits, std::uint32_t panBits) noexcept
 {
-#if WYDENZA_SSE
-    // Built from the four scalars rather than loaded: a wide load straight after narrow stores stalls.
-    const auto differs = _mm_or_ps (_mm_cmpneq_ps (_mm_setr_ps (a[0], a[1], a[2], a[3]), _mm_set1_ps (currentA)),
-                                    _mm_cmpneq_ps (_mm_setr_ps (b[0], b[1], b[2], b[3]), _mm_set1_ps (currentB)));
-    return _mm_movemask_ps (differs) == 0;
-#else
-    return (a[0] == currentA) & (a[1] == currentA) & (a[2] == currentA) & (a[3] == currentA)
-           & (b[0] == currentB) & (b[1] == currentB) & (b[2] == currentB) & (b[3] == currentB);
-#endif
+    const auto same = [&]
+    { return bitsOf (width.load (std::memory_order_relaxed)) == widthBits && bitsOf (pan.load (std::memory_order_relaxed)) == panBits; };
+    return same() && same() && same() && same();
 }
 
 inline float maxMagnitude (float peak, float sample) noexcept
@@ -48,6 +39,20 @@ inline float maxMagnitude (float peak, float sample) noexcept
     const auto magnitude = std::abs (sample);
     return magnitude > peak ? magnitude : peak;
 }
+
+/** Subnormal samples become zero, as with the processor's flush-to-zero and denormals-are-zero modes,
+    which the chain does without: writing the control register twice a block costs more than the rest of
+    a small block. NaN and infinities pass.
+*/
+inline float flushSubnormal (float x) noexcept
+{
+    return std::abs (x) < std::numeric_limits<float>::min() ? 0.0f : x;
+}
+
+/** Frames of safe-bass filtering between two settlings of its state: short enough that even the
+    fastest-decaying crossover cannot carry a tail from the settling threshold into subnormals in between.
+*/
+constexpr int maxFilteredRun = 256;
 } // namespace
 
 /** Gain, swap, polarity and mono, as one linear map from the input pair. */
@@ -159,36 +164,24 @@ public:
         setMidSideStage (midSideStage);
     }
 
-    /** Input stage, mid/side stage and output, in place. */
-    void processFused (float* l, float* r, int n) noexcept
-    {
-        int i = 0;
-#if WYDENZA_SSE
-        Vector v (*this);
-        for (; i + 4 <= n; i += 4)
-            v.processFused (l + i, r + i);
-        v.store (*this);
-#endif
-        for (; i < n; ++i)
-            processFrame (l[i], r[i]);
-    }
+    bool isFolded() const noexcept { return folded; }
 
-    /** Input stage, mid/side stage, the safe-bass high-pass on the side and output, in place, in one
-        pass.
+    /** Input stage, mid/side stage and output, in place; with filter, the safe-bass high-pass on the
+        side too, in the same pass.
     */
-    void processFusedFiltered (float* l, float* r, int n, SafeBassFilter& filter) noexcept
+    void processFused (float* l, float* r, int n, SafeBassFilter* filter) noexcept
     {
         int i = 0;
 #if WYDENZA_SSE
-        Vector v (*this);
-        VectorFilter vf (filter);
-        for (; i + 4 <= n; i += 4)
-            v.processFusedFiltered (l + i, r + i, vf);
-        vf.store (filter);
-        v.store (*this);
+        i = folded ? processVectors<true> (l, r, n, filter) : processVectors<false> (l, r, n, filter);
 #endif
         for (; i < n; ++i)
-            processFrameFiltered (l[i], r[i], filter);
+        {
+            if (filter != nullptr)
+                processFrameFiltered (l[i], r[i], *filter);
+            else
+                processFrame (l[i], r[i]);
+        }
     }
 
     StereoPeaks getPeaks() const noexcept
@@ -218,6 +211,9 @@ public:
         a = folded ? Matrix2 { m.ll * in.ll + m.lr * in.rl, m.ll * in.lr + m.lr * in.rr, m.rl * in.ll + m.rr * in.rl, m.rl * in.lr + m.rr * in.rr } : m;
         // ... and on to the output: (mid - side, mid + side) * gain.
         t = { outGain * (a.ll - a.rl), outGain * (a.lr - a.rr), outGain * (a.ll + a.rl), outGain * (a.lr + a.rr) };
+        // With the high-pass between them, the gain goes into the mid row and onto the filtered side.
+        gainedMidFromX0 = outGain * a.ll;
+        gainedMidFromX1 = outGain * a.lr;
     }
 
     /** One frame, in place. */
@@ -229,8 +225,8 @@ public:
         const auto outRight = t.rl * x0 + t.rr * x1;
         outL = maxMagnitude (outL, outLeft);
         outR = maxMagnitude (outR, outRight);
-        l = outLeft;
-        r = outRight;
+        l = flushSubnormal (outLeft);
+        r = flushSubnormal (outRight);
     }
 
     /** One frame with the safe-bass high-pass on the side, in place. */
@@ -238,19 +234,22 @@ public:
     {
         float x0, x1;
         source (l, r, x0, x1);
-        const auto mid = a.ll * x0 + a.lr * x1;
-        const auto side = filter.processSample (a.rl * x0 + a.rr * x1);
-        const auto outLeft = (mid - side) * outGain;
-        const auto outRight = (mid + side) * outGain;
+        const auto mid = gainedMidFromX0 * x0 + gainedMidFromX1 * x1;
+        const auto side = filter.processSample (a.rl * x0 + a.rr * x1) * outGain;
+        const auto outLeft = mid - side;
+        const auto outRight = mid + side;
         outL = maxMagnitude (outL, outLeft);
         outR = maxMagnitude (outR, outRight);
-        l = outLeft;
-        r = outRight;
+        l = flushSubnormal (outLeft);
+        r = flushSubnormal (outRight);
     }
 
     /** What the stage maps are applied to: the input when folded, else the input stage's output. */
     void source (float l, float r, float& x0, float& x1) noexcept
     {
+        l = flushSubnormal (l);
+        r = flushSubnormal (r);
+
         if (folded)
         {
             x0 = l;
@@ -279,8 +278,6 @@ public:
             const auto& la = filter.getLookAhead();
             const auto& st = filter.getState();
             b0 = _mm_set1_pd (c.b0);
-            b1 = _mm_set1_pd (c.b1);
-            b2 = _mm_set1_pd (c.b2);
             h01 = _mm_setr_pd (0.0, la.h1);
             h1 = _mm_set1_pd (la.h1);
             h2 = _mm_set1_pd (la.h2);
@@ -300,8 +297,8 @@ public:
             const auto x23 = _mm_cvtps_pd (_mm_movehl_ps (side, side));
             const auto x01Back1 = _mm_shuffle_pd (previousInput, x01, 1);
             const auto x23Back1 = _mm_shuffle_pd (x01, x23, 1);
-            const auto g01 = _mm_add_pd (_mm_add_pd (_mm_mul_pd (b0, x01), _mm_mul_pd (b1, x01Back1)), _mm_mul_pd (b2, previousInput));
-            const auto g23 = _mm_add_pd (_mm_add_pd (_mm_mul_pd (b0, x23), _mm_mul_pd (b1, x23Back1)), _mm_mul_pd (b2, x01));
+            const auto g01 = _mm_mul_pd (b0, _mm_sub_pd (_mm_add_pd (x01, previousInput), _mm_add_pd (x01Back1, x01Back1)));
+            const auto g23 = _mm_mul_pd (b0, _mm_sub_pd (_mm_add_pd (x23, x01), _mm_add_pd (x23Back1, x23Back1)));
             previousInput = x23;
 
             // What the four outputs would be from rest.
@@ -328,24 +325,40 @@ public:
             filter.getState() = { inputs[1], inputs[0], outputs[1], outputs[0] };
         }
 
-        __m128d b0, b1, b2, h01, h1, h2, h03, q01, q23, p01, p23;
+        __m128d b0, h01, h1, h2, h03, q01, q23, p01, p23;
         // x[-2], x[-1] and y[-2], y[-1] for the first of the next four frames.
         __m128d previousInput, previousOutput;
     };
 
-    /** The same arithmetic on four frames; peaks are kept per lane and folded back at the end. */
+    /** The same arithmetic on four frames; peaks are kept per lane and folded back at the end. Made for
+        folded kernels or not, so a folded run keeps no input-stage factors in registers.
+    */
+    template <bool isFolded>
     struct Vector
     {
         explicit Vector (const FrameKernel& k) noexcept
-            : folded (k.folded), inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)), aLL (_mm_set1_ps (k.a.ll)), aLR (_mm_set1_ps (k.a.lr)), aRL (_mm_set1_ps (k.a.rl)), aRR (_mm_set1_ps (k.a.rr)), tLL (_mm_set1_ps (k.t.ll)), tLR (_mm_set1_ps (k.t.lr)), tRL (_mm_set1_ps (k.t.rl)), tRR (_mm_set1_ps (k.t.rr)), gain (_mm_set1_ps (k.outGain)), peakA (_mm_set1_ps (k.peakA)), peakB (_mm_set1_ps (k.peakB)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
+            : inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)), gainedMid0 (_mm_set1_ps (k.gainedMidFromX0)), gainedMid1 (_mm_set1_ps (k.gainedMidFromX1)), aRL (_mm_set1_ps (k.a.rl)), aRR (_mm_set1_ps (k.a.rr)), tLL (_mm_set1_ps (k.t.ll)), tLR (_mm_set1_ps (k.t.lr)), tRL (_mm_set1_ps (k.t.rl)), tRR (_mm_set1_ps (k.t.rr)), gain (_mm_set1_ps (k.outGain)), peakA (_mm_set1_ps (k.peakA)), peakB (_mm_set1_ps (k.peakB)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
         {
         }
 
+        static __m128 magnitude (__m128 x) noexcept { return _mm_and_ps (x, _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff))); }
+
         // maxps returns its second operand when either is NaN, so a NaN frame leaves the peak alone.
-        static __m128 raise (__m128 peak, __m128 x) noexcept
+        static __m128 raise (__m128 peak, __m128 xMagnitude) noexcept { return _mm_max_ps (xMagnitude, peak); }
+
+        /** flushSubnormal() on x and on its magnitude, which the peaks take: maxps on a subnormal is as
+            slow as any other arithmetic on one.
+        */
+        static void flush (__m128& x, __m128& xMagnitude) noexcept
         {
-            const auto magnitude = _mm_and_ps (x, _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff)));
-            return _mm_max_ps (magnitude, peak);
+            const auto keep = _mm_cmpnlt_ps (xMagnitude, _mm_set1_ps (std::numeric_limits<float>::min()));
+            x = _mm_and_ps (x, keep);
+            xMagnitude = _mm_and_ps (xMagnitude, keep);
+        }
+
+        static __m128 flushed (__m128 x, __m128 xMagnitude) noexcept
+        {
+            return _mm_and_ps (x, _mm_cmpnlt_ps (xMagnitude, _mm_set1_ps (std::numeric_limits<float>::min())));
         }
 
         static float fold (__m128 v) noexcept
@@ -357,27 +370,35 @@ public:
 
         void source (__m128 l, __m128 r, __m128& x0, __m128& x1) noexcept
         {
-            if (folded)
+            auto lMagnitude = magnitude (l), rMagnitude = magnitude (r);
+            flush (l, lMagnitude);
+            flush (r, rMagnitude);
+
+            if constexpr (isFolded)
             {
                 x0 = l;
                 x1 = r;
+                peakA = raise (peakA, lMagnitude);
+                peakB = raise (peakB, rMagnitude);
             }
             else
             {
                 x0 = _mm_add_ps (_mm_mul_ps (inLL, l), _mm_mul_ps (inLR, r));
                 x1 = _mm_add_ps (_mm_mul_ps (inRL, l), _mm_mul_ps (inRR, r));
+                peakA = raise (peakA, magnitude (x0));
+                peakB = raise (peakB, magnitude (x1));
             }
-
-            peakA = raise (peakA, x0);
-            peakB = raise (peakB, x1);
         }
 
         void store (float* lp, float* rp, __m128 outLeft, __m128 outRight) noexcept
         {
-            peakOutL = raise (peakOutL, outLeft);
-            peakOutR = raise (peakOutR, outRight);
-            _mm_storeu_ps (lp, outLeft);
-            _mm_storeu_ps (rp, outRight);
+            // Unlike the input, an output only comes out subnormal where a product underflowed, which is
+            // rare enough to take the slow maxps on it.
+            const auto leftMagnitude = magnitude (outLeft), rightMagnitude = magnitude (outRight);
+            peakOutL = raise (peakOutL, leftMagnitude);
+            peakOutR = raise (peakOutR, rightMagnitude);
+            _mm_storeu_ps (lp, flushed (outLeft, leftMagnitude));
+            _mm_storeu_ps (rp, flushed (outRight, rightMagnitude));
         }
 
         /** Four frames in place. */
@@ -393,9 +414,10 @@ public:
         {
             __m128 x0, x1;
             source (_mm_loadu_ps (lp), _mm_loadu_ps (rp), x0, x1);
-            const auto mid = _mm_add_ps (_mm_mul_ps (aLL, x0), _mm_mul_ps (aLR, x1));
+            const auto mid = _mm_add_ps (_mm_mul_ps (gainedMid0, x0), _mm_mul_ps (gainedMid1, x1));
             const auto side = filter.process (_mm_add_ps (_mm_mul_ps (aRL, x0), _mm_mul_ps (aRR, x1)));
-            store (lp, rp, _mm_mul_ps (_mm_sub_ps (mid, side), gain), _mm_mul_ps (_mm_add_ps (mid, side), gain));
+            const auto gainedSide = _mm_mul_ps (side, gain);
+            store (lp, rp, _mm_sub_ps (mid, gainedSide), _mm_add_ps (mid, gainedSide));
         }
 
         void store (FrameKernel& k) const noexcept
@@ -406,10 +428,45 @@ public:
             k.outR = fold (peakOutR);
         }
 
-        bool folded;
-        __m128 inLL, inLR, inRL, inRR, aLL, aLR, aRL, aRR, tLL, tLR, tRL, tRR, gain;
+        __m128 inLL, inLR, inRL, inRR, gainedMid0, gainedMid1, aRL, aRR, tLL, tLR, tRL, tRR, gain;
         __m128 peakA, peakB, peakOutL, peakOutR;
     };
+
+    /** Whole groups of four frames of processFused(); returns how many frames were done. */
+    template <bool isFolded>
+    int processVectors (float* l, float* r, int n, SafeBassFilter* filter) noexcept
+    {
+        const auto always = []
+        { return true; };
+        return filter != nullptr ? processGroups<isFolded, true> (l, r, 0, n, filter, always)
+                                 : processGroups<isFolded, false> (l, r, 0, n, nullptr, always);
+    }
+
+    /** Groups of four frames from frame i on, for as long as unchanged() says their controls are those of
+        the stage maps; returns the first frame not done. Made afresh for every run, so the loop keeps
+        only what it uses in registers.
+    */
+    template <bool isFolded, bool filtered, typename Unchanged>
+    int processGroups (float* l, float* r, int i, int n, SafeBassFilter* filter, Unchanged&& unchanged) noexcept
+    {
+        Vector<isFolded> v (*this);
+
+        if constexpr (filtered)
+        {
+            VectorFilter vf (*filter);
+            for (; i + 4 <= n && unchanged(); i += 4)
+                v.processFusedFiltered (l + i, r + i, vf);
+            vf.store (*filter);
+        }
+        else
+        {
+            for (; i + 4 <= n && unchanged(); i += 4)
+                v.processFused (l + i, r + i);
+        }
+
+        v.store (*this);
+        return i;
+    }
 #endif
 
 private:
@@ -418,6 +475,7 @@ private:
     const bool diagonal, crossed, folded;
     const StereoPeaks startPeaks;
     Matrix2 a, t;
+    float gainedMidFromX0 = 0.0f, gainedMidFromX1 = 0.0f;
     // Peaks of what source() hands on, and of the output, since the kernel was made.
     float peakA = 0.0f, peakB = 0.0f, outL = 0.0f, outR = 0.0f;
 };
@@ -504,12 +562,22 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
     auto currentPan = pan.load (std::memory_order_relaxed);
     auto midSideStage = cachedMidSideStage (settings, currentWidth, currentPan);
 
-    if (settings.muteAll)
-        processRun (left, right, 0, numSamples, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
-    else if (filterSide)
-        processFollowingControls<true> (left, right, numSamples, inputStage, settings, width, pan, peaks);
-    else
-        processFollowingControls<false> (left, right, numSamples, inputStage, settings, width, pan, peaks);
+    const auto runLength = filterSide ? maxFilteredRun : numSamples;
+
+    for (int start = 0; start < numSamples; start += runLength)
+    {
+        const auto n = std::min (runLength, numSamples - start);
+
+        if (settings.muteAll)
+            processRun (left, right, start, start + n, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
+        else if (filterSide)
+            processFollowingControls<true> (left + start, right + start, n, inputStage, settings, width, pan, peaks);
+        else
+            processFollowingControls<false> (left + start, right + start, n, inputStage, settings, width, pan, peaks);
+
+        if (filterSide)
+            safeBassFilter.settleTinyOutputs();
+    }
 
     if (filterSide)
         safeBassFilter.resetIfNotFinite();
@@ -525,8 +593,11 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
     auto currentPan = pan.load (std::memory_order_relaxed);
     FrameKernel kernel (inputStage, cachedMidSideStage (settings, currentWidth, currentPan), settings.outputGain, peaks);
 
-    const auto processFrame = [&] (int i, float w, float p)
+    const auto processFrame = [&] (int i)
     {
+        const auto w = width.load (std::memory_order_relaxed);
+        const auto p = pan.load (std::memory_order_relaxed);
+
         if (w != currentWidth || p != currentPan)
         {
             currentWidth = w;
@@ -542,40 +613,26 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
 
     int i = 0;
 #if WYDENZA_SSE
-    FrameKernel::Vector v (kernel);
-    FrameKernel::VectorFilter vf (safeBassFilter);
-
-    for (; i + 4 <= numSamples; i += 4)
+    // Four frames at once while their width and pan are those of the stage maps; a group where either
+    // moved goes frame by frame, each frame reading them again.
+    while (i + 4 <= numSamples)
     {
-        float w[4], p[4];
-        readFourFrames (width, pan, w, p);
+        const auto widthBits = bitsOf (currentWidth), panBits = bitsOf (currentPan);
+        const auto unchanged = [&]
+        { return nextFourFramesUnchanged (width, pan, widthBits, panBits); };
+        i = kernel.isFolded() ? kernel.processGroups<true, filterSide> (left, right, i, numSamples, &safeBassFilter, unchanged)
+                              : kernel.processGroups<false, filterSide> (left, right, i, numSamples, &safeBassFilter, unchanged);
 
-        if (allEqual (w, currentWidth, p, currentPan))
-        {
-            if constexpr (filterSide)
-                v.processFusedFiltered (left + i, right + i, vf);
-            else
-                v.processFused (left + i, right + i);
-            continue;
-        }
+        if (i + 4 > numSamples)
+            break;
 
-        v.store (kernel);
-        if constexpr (filterSide)
-            vf.store (safeBassFilter);
-        for (int k = 0; k < 4; ++k)
-            processFrame (i + k, w[k], p[k]);
-        v = FrameKernel::Vector (kernel);
-        if constexpr (filterSide)
-            vf = FrameKernel::VectorFilter (safeBassFilter);
+        for (const auto end = i + 4; i < end; ++i)
+            processFrame (i);
     }
-
-    v.store (kernel);
-    if constexpr (filterSide)
-        vf.store (safeBassFilter);
 #endif
 
     for (; i < numSamples; ++i)
-        processFrame (i, width.load (std::memory_order_relaxed), pan.load (std::memory_order_relaxed));
+        processFrame (i);
 
     peaks = kernel.getPeaks();
 }
@@ -584,10 +641,7 @@ void StereoChain::processRun (float* left, float* right, int start, int end, con
 {
     FrameKernel kernel (in, ms, outGain, peaks);
 
-    if (filterSide)
-        kernel.processFusedFiltered (left + start, right + start, end - start, safeBassFilter);
-    else
-        kernel.processFused (left + start, right + start, end - start);
+    kernel.processFused (left + start, right + start, end - start, filterSide ? &safeBassFilter : nullptr);
 
     peaks = kernel.getPeaks();
 }

@@ -44,6 +44,7 @@ public:
     /** Takes new safe-bass coefficients; the filter's running state stays. */
     void setSafeBassCoefficients (const juce::IIRCoefficients& coefficients) noexcept;
     void resetSafeBassFilter() noexcept { safeBassFilter.reset(); }
+    const SafeBassFilter::State& getSafeBassState() const noexcept { return safeBassFilter.getState(); }
 
     /** Processes numSamples frames in place. Width and pan ("StereoWidth" and "Pan", normalised) are
         read again at every sample, so a change made during a block is heard at the next sample.

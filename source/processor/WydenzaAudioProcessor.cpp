@@ -1,7 +1,6 @@
 #include "WydenzaAudioProcessor.h"
 
 #include "PluginStateXml.h"
-#include "ScopedFlushDenormals.h"
 #include "SettingsFile.h"
 #include "editor/WydenzaAudioProcessorEditor.h"
 #include "presets/PresetMetadata.h"
@@ -421,8 +420,8 @@ void WydenzaAudioProcessor::readBlockSettings (StereoChainSettings& s) const noe
 
 void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
-    const ScopedFlushDenormals noDenormals;
-
+    // The control register is left as the host set it: the chain flushes subnormals itself, for less than
+    // the two register writes a scoped flush-to-zero would cost every block.
     const auto sampleRate = getSampleRate();
 
     if (sampleRate != lastSampleRate.load (std::memory_order_relaxed))

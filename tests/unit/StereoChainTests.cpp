@@ -1,5 +1,6 @@
 #include "ChainModel.h"
 
+#include "processor/StereoChain.h"
 #include "processor/WydenzaAudioProcessor.h"
 
 #include <gtest/gtest.h>
@@ -522,6 +523,53 @@ TEST (StereoChain, SafeBassStaysWithinTheRoundingOfTheFrameworksFilter)
             expectWithinFilterRounding (right, oldRight, doubleRight, "right");
             if (HasFatalFailure())
                 return;
+        }
+    }
+}
+
+TEST (StereoChain, SafeBassTailsSettleToZeroWithoutPassingThroughSubnormals)
+{
+    // After a signal, silence or a steady offset leaves the high-pass's outputs decaying towards zero; on
+    // subnormal numbers every following sample would cost a hundred times more.
+    struct Case
+    {
+        double crossoverHz;
+        float left, right;
+    };
+    const Case cases[] = { { 500.0, 0.0f, 0.0f }, { 500.0, 0.25f, -0.25f }, { 0.45 * 48000.0, 0.0f, 0.0f }, { 10.0, 0.5f, 0.1f } };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (::testing::Message() << c.crossoverHz << " Hz, offset " << c.left << " / " << c.right);
+        StereoChain chain;
+        chain.setSafeBassCoefficients (SafeBassFilter::makeCoefficients (48000.0, c.crossoverHz));
+        StereoChainSettings settings;
+        settings.safeBass = true;
+
+        std::mt19937 rng (5);
+        auto left = noise (rng, 512, 0.9f), right = noise (rng, 512, 0.9f);
+        chain.process (left.data(), right.data(), 512, settings, 0.9f, 0.5f);
+
+        // Blocks of every length up to 600, so block ends fall all along the tail.
+        for (int frames = 0; frames < 120000;)
+        {
+            const auto n = 1 + (int) (rng() % 600);
+            std::vector<float> l ((size_t) n, c.left), r ((size_t) n, c.right);
+            chain.process (l.data(), r.data(), n, settings, 0.9f, 0.5f);
+            frames += n;
+
+            const auto& state = chain.getSafeBassState();
+            ASSERT_NE (std::fpclassify (state.y1), FP_SUBNORMAL) << "after " << frames << " frames";
+            ASSERT_NE (std::fpclassify (state.y2), FP_SUBNORMAL) << "after " << frames << " frames";
+            for (int i = 0; i < n; ++i)
+                ASSERT_TRUE (std::fpclassify (l[(size_t) i]) != FP_SUBNORMAL && std::fpclassify (r[(size_t) i]) != FP_SUBNORMAL);
+        }
+
+        // The 10 Hz tail takes longer than this to reach the settling point; the others are at rest.
+        if (c.crossoverHz > 10.0)
+        {
+            EXPECT_EQ (chain.getSafeBassState().y1, 0.0);
+            EXPECT_EQ (chain.getSafeBassState().y2, 0.0);
         }
     }
 }
