@@ -9,7 +9,15 @@ void SafeBassFilter::setCoefficients (const juce::IIRCoefficients& newCoefficien
 {
     // The framework normalises a0 to 1 and stores b0, b1, b2, a1, a2 in float; those exact values are used.
     const auto* c = newCoefficients.coefficients;
+    const auto oldGain = coefficients.b0;
     coefficients = { (double) c[0], (double) c[1], (double) c[2], (double) c[3], (double) c[4] };
+
+    // The state holds outputs over b0: rescaled, the filter goes on from the same outputs.
+    if (oldGain != 0.0 && coefficients.b0 != 0.0 && oldGain != coefficients.b0)
+    {
+        state.y1 *= oldGain / coefficients.b0;
+        state.y2 *= oldGain / coefficients.b0;
+    }
 
     // The recurrence relies on the high-pass's feed-forward shape (see step()); makeCoefficients() has it
     // exactly, as doubling a float is exact.

@@ -32,7 +32,7 @@ public:
         double q[4] {}, p[4] {};
     };
 
-    /** The last two inputs and outputs. */
+    /** The last two inputs, and the last two outputs divided by b0 (see step()). */
     struct State
     {
         double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
@@ -41,7 +41,7 @@ public:
     /** Coefficients of the framework's Butterworth high-pass for this crossover (Hz) and sample rate (Hz). */
     static juce::IIRCoefficients makeCoefficients (double sampleRate, double crossoverHz) noexcept;
 
-    /** Takes new coefficients; the running state stays. */
+    /** Takes new coefficients; the running state stays: the same inputs, and the same outputs. */
     void setCoefficients (const juce::IIRCoefficients& newCoefficients) noexcept;
 
     void reset() noexcept { state = {}; }
@@ -53,8 +53,9 @@ public:
             reset();
     }
 
-    /** Outputs below this are zeroed between runs: far under anything audible, and far enough above the
-        double range's subnormals that a decaying tail never reaches them within one run.
+    /** Outputs (over b0, near 1 for any crossover in range) below this are zeroed between runs: far
+        under anything audible, and far enough above the double range's subnormals that a decaying tail
+        never reaches them within one run.
     */
     static constexpr double settledOutput = 1.0e-20;
 
@@ -69,14 +70,16 @@ public:
             state.y2 = 0.0;
     }
 
-    /** The feed-forward part first and the y[n-1] term last, so only that term waits on the previous
-        output. A high-pass has b1 = -2 b0 and b2 = b0 exactly, so the feed-forward part is
-        b0 (x[n] - 2 x[n-1] + x[n-2]): one product, and the sum of float inputs in double is exact.
+    /** One sample, returning the output divided by b0: the caller multiplies b0 back in with a gain it
+        applies anyway. A high-pass has b1 = -2 b0 and b2 = b0 exactly, so the recurrence for y / b0 is
+        (x[n] - 2 x[n-1] + x[n-2]) - a1 y[n-1] - a2 y[n-2]: no product in the feed-forward part, and the
+        sum of float inputs in double is exact. The y[n-1] term comes last, so only it waits on the
+        previous output.
     */
     static float step (const Coefficients& c, State& s, float in) noexcept
     {
         const double x = in;
-        const auto out = ((c.b0 * ((x + s.x2) - (s.x1 + s.x1))) - c.a2 * s.y2) - c.a1 * s.y1;
+        const auto out = (((x + s.x2) - (s.x1 + s.x1)) - c.a2 * s.y2) - c.a1 * s.y1;
         s.x2 = s.x1;
         s.x1 = x;
         s.y2 = s.y1;
@@ -84,7 +87,11 @@ public:
         return (float) out;
     }
 
-    float processSample (float in) noexcept { return step (coefficients, state, in); }
+    /** The output divided by b0 (getGain()); see step(). */
+    float processSampleWithoutGain (float in) noexcept { return step (coefficients, state, in); }
+
+    /** b0, the factor step()'s results are missing. */
+    double getGain() const noexcept { return coefficients.b0; }
 
     const Coefficients& getCoefficients() const noexcept { return coefficients; }
     const LookAhead& getLookAhead() const noexcept { return lookAhead; }

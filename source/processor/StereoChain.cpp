@@ -158,8 +158,9 @@ StereoChain::Matrix2 StereoChain::makeMidSideStage (const StereoChainSettings& s
 class StereoChain::FrameKernel
 {
 public:
-    FrameKernel (const Matrix2& inputStage, const Matrix2& midSideStage, float outputGain, const StereoPeaks& peaks) noexcept
-        : in (inputStage), outGain (outputGain), diagonal (in.lr == 0.0f && in.rl == 0.0f), crossed (! diagonal && in.ll == 0.0f && in.rr == 0.0f), folded (diagonal || crossed), startPeaks (peaks)
+    /** filterGain: the b0 the safe-bass filter leaves out of its results, applied with the output gain. */
+    FrameKernel (const Matrix2& inputStage, const Matrix2& midSideStage, float outputGain, double filterGain, const StereoPeaks& peaks) noexcept
+        : in (inputStage), outGain (outputGain), filteredSideGain ((float) ((double) outputGain * filterGain)), diagonal (in.lr == 0.0f && in.rl == 0.0f), crossed (! diagonal && in.ll == 0.0f && in.rr == 0.0f), folded (diagonal || crossed), startPeaks (peaks)
     {
         setMidSideStage (midSideStage);
     }
@@ -235,7 +236,7 @@ public:
         float x0, x1;
         source (l, r, x0, x1);
         const auto mid = gainedMidFromX0 * x0 + gainedMidFromX1 * x1;
-        const auto side = filter.processSample (a.rl * x0 + a.rr * x1) * outGain;
+        const auto side = filter.processSampleWithoutGain (a.rl * x0 + a.rr * x1) * filteredSideGain;
         const auto outLeft = mid - side;
         const auto outRight = mid + side;
         outL = maxMagnitude (outL, outLeft);
@@ -274,10 +275,8 @@ public:
     {
         explicit VectorFilter (SafeBassFilter& filter) noexcept
         {
-            const auto& c = filter.getCoefficients();
             const auto& la = filter.getLookAhead();
             const auto& st = filter.getState();
-            b0 = _mm_set1_pd (c.b0);
             h01 = _mm_setr_pd (0.0, la.h1);
             h1 = _mm_set1_pd (la.h1);
             h2 = _mm_set1_pd (la.h2);
@@ -297,8 +296,8 @@ public:
             const auto x23 = _mm_cvtps_pd (_mm_movehl_ps (side, side));
             const auto x01Back1 = _mm_shuffle_pd (previousInput, x01, 1);
             const auto x23Back1 = _mm_shuffle_pd (x01, x23, 1);
-            const auto g01 = _mm_mul_pd (b0, _mm_sub_pd (_mm_add_pd (x01, previousInput), _mm_add_pd (x01Back1, x01Back1)));
-            const auto g23 = _mm_mul_pd (b0, _mm_sub_pd (_mm_add_pd (x23, x01), _mm_add_pd (x23Back1, x23Back1)));
+            const auto g01 = _mm_sub_pd (_mm_add_pd (x01, previousInput), _mm_add_pd (x01Back1, x01Back1));
+            const auto g23 = _mm_sub_pd (_mm_add_pd (x23, x01), _mm_add_pd (x23Back1, x23Back1));
             previousInput = x23;
 
             // What the four outputs would be from rest.
@@ -325,7 +324,7 @@ public:
             filter.getState() = { inputs[1], inputs[0], outputs[1], outputs[0] };
         }
 
-        __m128d b0, h01, h1, h2, h03, q01, q23, p01, p23;
+        __m128d h01, h1, h2, h03, q01, q23, p01, p23;
         // x[-2], x[-1] and y[-2], y[-1] for the first of the next four frames.
         __m128d previousInput, previousOutput;
     };
@@ -337,7 +336,7 @@ public:
     struct Vector
     {
         explicit Vector (const FrameKernel& k) noexcept
-            : inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)), gainedMid0 (_mm_set1_ps (k.gainedMidFromX0)), gainedMid1 (_mm_set1_ps (k.gainedMidFromX1)), aRL (_mm_set1_ps (k.a.rl)), aRR (_mm_set1_ps (k.a.rr)), tLL (_mm_set1_ps (k.t.ll)), tLR (_mm_set1_ps (k.t.lr)), tRL (_mm_set1_ps (k.t.rl)), tRR (_mm_set1_ps (k.t.rr)), gain (_mm_set1_ps (k.outGain)), peakA (_mm_set1_ps (k.peakA)), peakB (_mm_set1_ps (k.peakB)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
+            : inLL (_mm_set1_ps (k.in.ll)), inLR (_mm_set1_ps (k.in.lr)), inRL (_mm_set1_ps (k.in.rl)), inRR (_mm_set1_ps (k.in.rr)), gainedMid0 (_mm_set1_ps (k.gainedMidFromX0)), gainedMid1 (_mm_set1_ps (k.gainedMidFromX1)), aRL (_mm_set1_ps (k.a.rl)), aRR (_mm_set1_ps (k.a.rr)), tLL (_mm_set1_ps (k.t.ll)), tLR (_mm_set1_ps (k.t.lr)), tRL (_mm_set1_ps (k.t.rl)), tRR (_mm_set1_ps (k.t.rr)), filteredSideGain (_mm_set1_ps (k.filteredSideGain)), peakA (_mm_set1_ps (k.peakA)), peakB (_mm_set1_ps (k.peakB)), peakOutL (_mm_set1_ps (k.outL)), peakOutR (_mm_set1_ps (k.outR))
         {
         }
 
@@ -416,7 +415,7 @@ public:
             source (_mm_loadu_ps (lp), _mm_loadu_ps (rp), x0, x1);
             const auto mid = _mm_add_ps (_mm_mul_ps (gainedMid0, x0), _mm_mul_ps (gainedMid1, x1));
             const auto side = filter.process (_mm_add_ps (_mm_mul_ps (aRL, x0), _mm_mul_ps (aRR, x1)));
-            const auto gainedSide = _mm_mul_ps (side, gain);
+            const auto gainedSide = _mm_mul_ps (side, filteredSideGain);
             store (lp, rp, _mm_sub_ps (mid, gainedSide), _mm_add_ps (mid, gainedSide));
         }
 
@@ -428,7 +427,7 @@ public:
             k.outR = fold (peakOutR);
         }
 
-        __m128 inLL, inLR, inRL, inRR, gainedMid0, gainedMid1, aRL, aRR, tLL, tLR, tRL, tRR, gain;
+        __m128 inLL, inLR, inRL, inRR, gainedMid0, gainedMid1, aRL, aRR, tLL, tLR, tRL, tRR, filteredSideGain;
         __m128 peakA, peakB, peakOutL, peakOutR;
     };
 
@@ -471,7 +470,7 @@ public:
 
 private:
     const Matrix2 in;
-    const float outGain;
+    const float outGain, filteredSideGain;
     const bool diagonal, crossed, folded;
     const StereoPeaks startPeaks;
     Matrix2 a, t;
@@ -591,7 +590,7 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
     // One pass: each frame's width and pan are read just before it is processed.
     auto currentWidth = width.load (std::memory_order_relaxed);
     auto currentPan = pan.load (std::memory_order_relaxed);
-    FrameKernel kernel (inputStage, cachedMidSideStage (settings, currentWidth, currentPan), settings.outputGain, peaks);
+    FrameKernel kernel (inputStage, cachedMidSideStage (settings, currentWidth, currentPan), settings.outputGain, safeBassFilter.getGain(), peaks);
 
     const auto processFrame = [&] (int i)
     {
@@ -639,7 +638,7 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
 
 void StereoChain::processRun (float* left, float* right, int start, int end, const Matrix2& in, const Matrix2& ms, float outGain, bool filterSide, StereoPeaks& peaks) noexcept
 {
-    FrameKernel kernel (in, ms, outGain, peaks);
+    FrameKernel kernel (in, ms, outGain, safeBassFilter.getGain(), peaks);
 
     kernel.processFused (left + start, right + start, end - start, filterSide ? &safeBassFilter : nullptr);
 
