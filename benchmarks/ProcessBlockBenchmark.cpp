@@ -25,22 +25,48 @@ void fillNoise (juce::AudioBuffer<float>& buffer)
             buffer.setSample (ch, i, noise (rng));
 }
 
-void processBlock (benchmark::State& state, bool safeBass)
+void setFrameCounter (benchmark::State& state, int blockSize)
 {
-    const auto blockSize = (int) state.range (0);
-    WydenzaAudioProcessor processor;
+    state.counters["ns_per_frame"] = benchmark::Counter ((double) blockSize * (double) state.iterations(),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+/** A processor at 48 kHz in a typical setting: widened, panned a little, with the -3 dB law. */
+void prepareTypical (WydenzaAudioProcessor& processor, int blockSize, bool safeBass)
+{
     processor.setRateAndBufferSizeDetails (48000.0, blockSize);
     processor.prepareToPlay (48000.0, blockSize);
-
-    // A typical setting: widened, panned a little, with the -3 dB law.
     processor.setParameter (1, 0.75f);
     processor.setParameter (2, 0.45f);
     processor.setParameter (12, 0.1f);
     processor.setParameter (16, safeBass ? 1.0f : 0.0f);
+}
+
+/** Blocks of the buffer through the processor; refill, when given, runs before each block and is timed too. */
+template <typename Refill>
+void timeBlocks (benchmark::State& state, WydenzaAudioProcessor& processor, juce::AudioBuffer<float>& buffer, Refill&& refill)
+{
+    juce::MidiBuffer midi;
+
+    for (auto _ : state)
+    {
+        refill();
+        processor.processBlock (buffer, midi);
+        benchmark::DoNotOptimize (buffer.getReadPointer (0));
+        benchmark::ClobberMemory();
+    }
+
+    setFrameCounter (state, buffer.getNumSamples());
+}
+
+void processBlock (benchmark::State& state, bool safeBass)
+{
+    const auto blockSize = (int) state.range (0);
+    WydenzaAudioProcessor processor;
+    prepareTypical (processor, blockSize, safeBass);
 
     juce::AudioBuffer<float> buffer (2, blockSize);
     fillNoise (buffer);
-    juce::MidiBuffer midi;
 
     // Second argument 1: a host whose audio thread already flushes denormals; the figures should not
     // depend on it.
@@ -48,15 +74,7 @@ void processBlock (benchmark::State& state, bool safeBass)
     if (state.range (1) != 0)
         hostFlushes.emplace();
 
-    for (auto _ : state)
-    {
-        processor.processBlock (buffer, midi);
-        benchmark::DoNotOptimize (buffer.getReadPointer (0));
-        benchmark::ClobberMemory();
-    }
-
-    state.counters["ns_per_frame"] = benchmark::Counter ((double) blockSize * (double) state.iterations(),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    timeBlocks (state, processor, buffer, [] {});
     state.SetItemsProcessed ((int64_t) state.iterations() * blockSize);
 }
 
@@ -71,15 +89,9 @@ void BM_ProcessBlock_DecayingTail (benchmark::State& state)
 {
     const auto blockSize = (int) state.range (0);
     WydenzaAudioProcessor processor;
-    processor.setRateAndBufferSizeDetails (48000.0, blockSize);
-    processor.prepareToPlay (48000.0, blockSize);
-    processor.setParameter (1, 0.75f);
-    processor.setParameter (16, 1.0f);
+    prepareTypical (processor, blockSize, true);
 
     juce::AudioBuffer<float> buffer (2, blockSize), tail (2, blockSize);
-    juce::MidiBuffer midi;
-    const auto subnormalInput = state.range (1) == 0;
-
     for (int i = 0; i < blockSize; ++i)
     {
         const auto tiny = std::numeric_limits<float>::min() * std::pow (0.5f, (float) (1 + i % 20));
@@ -88,22 +100,16 @@ void BM_ProcessBlock_DecayingTail (benchmark::State& state)
     }
 
     fillNoise (buffer);
+    juce::MidiBuffer midi;
     processor.processBlock (buffer, midi);
     buffer.clear();
 
-    for (auto _ : state)
-    {
-        if (subnormalInput)
-            for (int ch = 0; ch < 2; ++ch)
-                std::memcpy (buffer.getWritePointer (ch), tail.getReadPointer (ch), sizeof (float) * (size_t) blockSize);
-
-        processor.processBlock (buffer, midi);
-        benchmark::DoNotOptimize (buffer.getReadPointer (0));
-        benchmark::ClobberMemory();
-    }
-
-    state.counters["ns_per_frame"] = benchmark::Counter ((double) blockSize * (double) state.iterations(),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    if (state.range (1) == 0)
+        timeBlocks (state, processor, buffer, [&]
+                    { for (int ch = 0; ch < 2; ++ch)
+                          std::memcpy (buffer.getWritePointer (ch), tail.getReadPointer (ch), sizeof (float) * (size_t) blockSize); });
+    else
+        timeBlocks (state, processor, buffer, [] {});
 }
 
 void BM_InPlaceCopyFloor (benchmark::State& state)
@@ -123,8 +129,7 @@ void BM_InPlaceCopyFloor (benchmark::State& state)
         benchmark::ClobberMemory();
     }
 
-    state.counters["ns_per_frame"] = benchmark::Counter ((double) blockSize * (double) state.iterations(),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    setFrameCounter (state, blockSize);
 }
 
 /** The safe-bass coefficients of the processor's default crossover at 48 kHz. */
@@ -132,12 +137,6 @@ std::array<float, 5> floorCoefficients()
 {
     const auto c = SafeBassFilter::makeCoefficients (48000.0, 150.0);
     return { c.coefficients[0], c.coefficients[1], c.coefficients[2], c.coefficients[3], c.coefficients[4] };
-}
-
-void setFloorCounter (benchmark::State& state, int blockSize)
-{
-    state.counters["ns_per_frame"] = benchmark::Counter ((double) blockSize * (double) state.iterations(),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_BiquadTdf2Floor (benchmark::State& state)
@@ -163,7 +162,7 @@ void BM_BiquadTdf2Floor (benchmark::State& state)
     }
 
     benchmark::DoNotOptimize (s1 + s2);
-    setFloorCounter (state, blockSize);
+    setFrameCounter (state, blockSize);
 }
 
 void BM_BiquadDf1Floor (benchmark::State& state)
@@ -191,7 +190,7 @@ void BM_BiquadDf1Floor (benchmark::State& state)
     }
 
     benchmark::DoNotOptimize (x1 + x2 + y1 + y2);
-    setFloorCounter (state, blockSize);
+    setFrameCounter (state, blockSize);
 }
 } // namespace
 
