@@ -345,19 +345,19 @@ public:
         // maxps returns its second operand when either is NaN, so a NaN frame leaves the peak alone.
         static __m128 raise (__m128 peak, __m128 xMagnitude) noexcept { return _mm_max_ps (xMagnitude, peak); }
 
+        /** All ones where the magnitude is not below the smallest normal (NaN included), as flushSubnormal(). */
+        static __m128 keepMask (__m128 xMagnitude) noexcept { return _mm_cmpnlt_ps (xMagnitude, _mm_set1_ps (std::numeric_limits<float>::min())); }
+
+        static __m128 flushed (__m128 x, __m128 xMagnitude) noexcept { return _mm_and_ps (x, keepMask (xMagnitude)); }
+
         /** flushSubnormal() on x and on its magnitude, which the peaks take: maxps on a subnormal is as
             slow as any other arithmetic on one.
         */
         static void flush (__m128& x, __m128& xMagnitude) noexcept
         {
-            const auto keep = _mm_cmpnlt_ps (xMagnitude, _mm_set1_ps (std::numeric_limits<float>::min()));
+            const auto keep = keepMask (xMagnitude);
             x = _mm_and_ps (x, keep);
             xMagnitude = _mm_and_ps (xMagnitude, keep);
-        }
-
-        static __m128 flushed (__m128 x, __m128 xMagnitude) noexcept
-        {
-            return _mm_and_ps (x, _mm_cmpnlt_ps (xMagnitude, _mm_set1_ps (std::numeric_limits<float>::min())));
         }
 
         static float fold (__m128 v) noexcept
