@@ -147,17 +147,27 @@ void InfoComponent::resized()
     aboutText.setBoundsRelative (0.22f, 0.05f, 0.6f, 0.7f);
     legalText.setBoundsRelative (0.22f, 0.74f, 0.6f, 0.26f);
 
-    aboutText.applyFontToAllText (fontFittingEveryLine (aboutText, 0.07f * heightF));
-    legalText.applyFontToAllText (fontFittingEveryLine (legalText, 0.055f * heightF));
+    // The fields reach past the centre panel on the right; their lines must end on it.
+    const auto panelInnerRight = getTextRightLimit();
+    aboutText.applyFontToAllText (fontFittingEveryLine (aboutText, 0.07f * heightF, panelInnerRight));
+    legalText.applyFontToAllText (fontFittingEveryLine (legalText, 0.055f * heightF, panelInnerRight));
 
     updateButtonStates();
 }
 
-juce::Font InfoComponent::fontFittingEveryLine (const juce::TextEditor& field, float height)
+float InfoComponent::getTextRightLimit() const noexcept
 {
-    // The fields do not wrap: a line wider than the field would be cut off, so the text gets smaller instead.
+    // The centre panel's right edge, less its outline and a small margin.
+    return 0.8f * 1.5f * heightF - 0.03f * heightF;
+}
+
+juce::Font InfoComponent::fontFittingEveryLine (const juce::TextEditor& field, float height, float rightLimit)
+{
+    // The fields do not wrap: a line wider than the room would be cut off or run over the panel's edge,
+    // so the text gets smaller instead.
     auto font = field.getFont().withHeight (height);
-    const auto available = (float) (field.getWidth() - field.getLeftIndent() - 2 * field.getBorder().getLeftAndRight() - 4);
+    const auto right = juce::jmin (rightLimit, (float) field.getRight());
+    const auto available = right - (float) (field.getX() + field.getLeftIndent() + 2 * field.getBorder().getLeftAndRight() + 4);
     auto widest = 0.0f;
 
     for (const auto& line : juce::StringArray::fromLines (field.getText()))

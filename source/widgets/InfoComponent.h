@@ -27,6 +27,9 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
 
+    /** Where the lines of the two text fields must end, in this screen's coordinates. */
+    float getTextRightLimit() const noexcept;
+
     /** The texts of the two read-only fields, fixed at construction. */
     static juce::String getAboutText();
     static juce::String getLegalText();
@@ -34,7 +37,7 @@ public:
 private:
     void buttonClicked (juce::Button*) override;
     void visibilityChanged() override;
-    static juce::Font fontFittingEveryLine (const juce::TextEditor&, float height);
+    static juce::Font fontFittingEveryLine (const juce::TextEditor&, float height, float rightLimit);
     void drawProportionalText (juce::Graphics&, const juce::String& text, float x, float y, float w, float h, juce::Justification) const;
 
     WydenzaAudioProcessor* processor;

@@ -181,3 +181,20 @@ TEST_F (SaveDialogAndInfo, TheScreenShowsTheAboutAndLegalTextsReadOnly)
 
     EXPECT_EQ (shown, juce::StringArray (about, InfoComponent::getLegalText()));
 }
+
+TEST_F (SaveDialogAndInfo, EveryLineOfTheTextsEndsOnTheCentrePanel)
+{
+    // The fields reach past the panel's right edge; a line as wide as the field would run over the outline.
+    for (auto width : { 810, 1296, 600 })
+    {
+        editor->setSize (width, width * 2 / 3);
+
+        for (auto* child : info().getChildren())
+            if (auto* text = dynamic_cast<juce::TextEditor*> (child))
+                for (const auto& line : juce::StringArray::fromLines (text->getText()))
+                {
+                    const auto right = (float) (text->getX() + text->getLeftIndent() + text->getBorder().getLeft()) + text->getFont().getStringWidthFloat (line);
+                    EXPECT_LE (right, info().getTextRightLimit()) << line << " at width " << width;
+                }
+    }
+}
