@@ -15,6 +15,8 @@ bash scripts/install-deps.sh
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 # Paths relative to the source tree make cache entries reusable between build folders and clones.
 export CCACHE_BASEDIR="$root"
+# Sanitizer builds carry line tables; without this their cache entries would be tied to the clone's folder.
+export CCACHE_NOHASHDIR=1
 jobs="$(nproc)"
 fuzz_seconds="${WYDENZA_FUZZ_SECONDS:-60}"
 failed=()
