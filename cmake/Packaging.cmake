@@ -1,0 +1,62 @@
+# Installation into /usr and the Debian package (`cpack -G DEB` in a release build folder).
+include(GNUInstallDirs)
+
+set(wydenza_artefacts "${CMAKE_BINARY_DIR}/Wydenza_artefacts/$<CONFIG>")
+set(wydenza_doc_dir "share/doc/wydenza")
+
+install(DIRECTORY "${wydenza_artefacts}/LV2/Wydenza.lv2" DESTINATION lib/lv2 USE_SOURCE_PERMISSIONS)
+install(DIRECTORY "${wydenza_artefacts}/VST3/Wydenza.vst3" DESTINATION lib/vst3 USE_SOURCE_PERMISSIONS)
+install(FILES $<TARGET_FILE:Wydenza_VST> DESTINATION lib/lxvst RENAME Wydenza.so
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+install(PROGRAMS $<TARGET_FILE:Wydenza_Standalone> DESTINATION bin RENAME wydenza)
+install(TARGETS wydenza-render RUNTIME DESTINATION bin)
+
+install(FILES packaging/wydenza.desktop DESTINATION share/applications)
+install(FILES resources/icons/wydenza.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES packaging/copyright DESTINATION ${wydenza_doc_dir})
+
+# The manual page comes from the renderer's own --help; Debian wants it and the changelog compressed
+# with no time stamp.
+find_program(HELP2MAN help2man REQUIRED)
+set(wydenza_man "${CMAKE_BINARY_DIR}/packaging/wydenza-render.1")
+add_custom_command(OUTPUT "${wydenza_man}.gz"
+    COMMAND "${HELP2MAN}" --no-info --section=1 --version-string=${PROJECT_VERSION}
+            "--name=renders and measures stereo audio files through Wydenza" --output=${wydenza_man}
+            $<TARGET_FILE:wydenza-render>
+    COMMAND gzip -9nf "${wydenza_man}"
+    DEPENDS wydenza-render
+    VERBATIM)
+
+string(TIMESTAMP wydenza_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(packaging/changelog.in "${CMAKE_BINARY_DIR}/packaging/changelog.Debian" @ONLY)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz"
+    COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/changelog.Debian"
+    DEPENDS "${CMAKE_BINARY_DIR}/packaging/changelog.Debian"
+    VERBATIM)
+add_custom_target(wydenza-package-docs ALL DEPENDS "${wydenza_man}.gz" "${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz")
+install(FILES "${wydenza_man}.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz" DESTINATION ${wydenza_doc_dir})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME wydenza)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "ZELVORA")
+set(CPACK_PACKAGE_CONTACT "ZELVORA <info@zelvora.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo-image audio effect (LV2, VST3, VST, standalone)")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Wydenza widens or narrows the stereo image by mid/side processing, pans or balances,\n"
+    "keeps the bass below an adjustable crossover mono, swaps, flips and mutes channels.\n"
+    "This package holds the LV2, VST3 and VST 2.4 plug-ins, the standalone app (ALSA\n"
+    "or JACK) and the offline renderer wydenza-render.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.zelvora.example")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# JACK is opened at run time when present, so it is no dependency.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jackd2 | pipewire-jack")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
