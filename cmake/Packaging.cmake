@@ -11,6 +11,16 @@ install(FILES $<TARGET_FILE:Wydenza_VST> DESTINATION lib/lxvst RENAME Wydenza.so
 install(PROGRAMS $<TARGET_FILE:Wydenza_Standalone> DESTINATION bin RENAME wydenza)
 install(TARGETS wydenza-render RUNTIME DESTINATION bin)
 
+# Only targets installed as such are stripped by CPack; the bundles and renamed binaries are stripped
+# here, as Debian's own packaging would.
+set(wydenza_installed_binaries bin/wydenza bin/wydenza-render lib/lxvst/Wydenza.so lib/lv2/Wydenza.lv2/libWydenza.so
+    lib/vst3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so)
+install(CODE "
+    foreach(binary ${wydenza_installed_binaries})
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note --strip-unneeded
+                                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${binary}\" COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()")
+
 install(FILES packaging/wydenza.desktop DESTINATION share/applications)
 install(FILES resources/icons/wydenza.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES packaging/copyright DESTINATION ${wydenza_doc_dir})
@@ -28,14 +38,20 @@ add_custom_command(OUTPUT "${wydenza_man}.gz"
     VERBATIM)
 
 string(TIMESTAMP wydenza_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
-configure_file(packaging/changelog.in "${CMAKE_BINARY_DIR}/packaging/changelog.Debian" @ONLY)
-add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz"
-    COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/changelog.Debian"
-    DEPENDS "${CMAKE_BINARY_DIR}/packaging/changelog.Debian"
+configure_file(packaging/changelog.in "${CMAKE_BINARY_DIR}/packaging/changelog" @ONLY)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
+    COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/changelog"
+    DEPENDS "${CMAKE_BINARY_DIR}/packaging/changelog"
     VERBATIM)
-add_custom_target(wydenza-package-docs ALL DEPENDS "${wydenza_man}.gz" "${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz")
-install(FILES "${wydenza_man}.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz" DESTINATION ${wydenza_doc_dir})
+configure_file(packaging/wydenza.1 "${CMAKE_BINARY_DIR}/packaging/wydenza.1" COPYONLY)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz"
+    COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/wydenza.1"
+    DEPENDS "${CMAKE_BINARY_DIR}/packaging/wydenza.1"
+    VERBATIM)
+add_custom_target(wydenza-package-docs ALL
+    DEPENDS "${wydenza_man}.gz" "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz" "${CMAKE_BINARY_DIR}/packaging/changelog.gz")
+install(FILES "${wydenza_man}.gz" "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" DESTINATION ${wydenza_doc_dir})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME wydenza)
@@ -44,10 +60,10 @@ set(CPACK_PACKAGE_VENDOR "ZELVORA")
 set(CPACK_PACKAGE_CONTACT "ZELVORA <info@zelvora.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo-image audio effect (LV2, VST3, VST, standalone)")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Wydenza widens or narrows the stereo image by mid/side processing, pans or balances,\n"
-    "keeps the bass below an adjustable crossover mono, swaps, flips and mutes channels.\n"
-    "This package holds the LV2, VST3 and VST 2.4 plug-ins, the standalone app (ALSA\n"
-    "or JACK) and the offline renderer wydenza-render.")
+    "Wydenza widens or narrows the stereo image by mid/side processing, pans or\n"
+    "balances, keeps the bass below an adjustable crossover mono, swaps, flips and\n"
+    "mutes channels. This package holds the LV2, VST3 and VST 2.4 plug-ins, the\n"
+    "standalone app (ALSA or JACK) and the offline renderer wydenza-render.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
