@@ -93,5 +93,7 @@ try:
     if s.start_jack():
         write_settings(s, preset_state(PRESET))
         run_app_until_closed(s, lambda: measure_tone(s))
+except Exception as error:
+    s.check(False, "the test runs to its end: %r" % error)
 finally:
     sys.exit(s.close())

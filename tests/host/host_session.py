@@ -75,6 +75,31 @@ class Session:
         w, h = (int(v) for v in found["Geometry"].split("x"))
         return x, y, w, h
 
+    def find_editor(self):
+        """The editor's bounds (x, y, w, h) on the screen, from its orange top bar, which spans the whole
+        width inside the outer frame (0.02 H thick, centred on the edge); None while it is not shown."""
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env, capture_output=True).stdout
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+        if not header:
+            return None
+        width, height, pixels = int(header.group(1)), int(header.group(2)), data[header.end():]
+        orange = re.compile(b"(?:\xff\x35\x00)+")
+        for y in range(0, height, 2):
+            row = pixels[y * width * 3:(y + 1) * width * 3]
+            runs = [m for m in orange.finditer(row) if m.start() % 3 == 0]
+            if sum(m.end() - m.start() for m in runs) > 900:
+                left, right = runs[0].start() // 3, runs[-1].end() // 3
+                w = (right - left) / (1.0 - 2 * 0.01 / 1.5)
+                return left - 0.01 * w / 1.5, y - 0.01 * w / 1.5, w, w / 1.5
+        return None
+
+    def click_at(self, editor, fx, fy):
+        x, y, w, h = editor
+        self.xdo("mousemove", int(x + fx * w), int(y + fy * h))
+        time.sleep(0.15)
+        self.xdo("click", 1)
+        time.sleep(0.5)
+
     def finish(self, process, seconds, what):
         """Waits for a process to end by itself; True when it ended with status 0."""
         try:
@@ -96,3 +121,28 @@ class Session:
         shutil.rmtree(self.home, ignore_errors=True)
         print("%d passed, %d failed" % (self.passed, self.failed))
         return 1 if self.failed or not self.passed else 0
+
+
+def close_window(display, window):
+    """Asks a window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
+    import ctypes
+
+    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+
+    connection = x11.XOpenDisplay(display.encode())
+    event = ClientMessage(type=33, window=int(window), format=32,
+                          message_type=x11.XInternAtom(connection, b"WM_PROTOCOLS", 0))
+    event.data[0] = x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
+    x11.XFlush(connection)
+    x11.XCloseDisplay(connection)
