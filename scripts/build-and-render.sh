@@ -10,7 +10,7 @@ build_dir="${WYDENZA_BUILD_DIR:-build-release}"
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DWYDENZA_BUILD_TESTS=OFF -DWYDENZA_BUILD_BENCHMARKS=OFF
 cmake --build "$build_dir" --target Wydenza_VST Wydenza_VST3 Wydenza_LV2 Wydenza_Standalone wydenza-render \
-      wydenza-package-docs -j"$(nproc)"
+      wydenza-package-docs wydenza-vst3-presets -j"$(nproc)"
 (cd "$build_dir" && cpack -G DEB > cpack.log) || { cat "$build_dir/cpack.log"; exit 1; }
 package="$(sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' "$build_dir/cpack.log")"
 

@@ -31,7 +31,8 @@ dpkg-deb -c "$deb" > "$work/contents"
 for path in usr/bin/wydenza usr/bin/wydenza-render usr/lib/lv2/Wydenza.lv2/manifest.ttl usr/lib/lv2/Wydenza.lv2/presets.ttl \
     usr/lib/lv2/Wydenza.lv2/libWydenza.so usr/lib/vst3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so usr/lib/lxvst/Wydenza.so \
     usr/share/applications/wydenza.desktop usr/share/icons/hicolor/scalable/apps/wydenza.svg \
-    usr/share/man/man1/wydenza-render.1.gz usr/share/man/man1/wydenza.1.gz usr/share/doc/wydenza/copyright; do
+    usr/share/man/man1/wydenza-render.1.gz usr/share/man/man1/wydenza.1.gz usr/share/doc/wydenza/copyright \
+    "usr/share/vst3/presets/ZELVORA/Wydenza/TRACK Stereo 200%.vstpreset"; do
     check "the package holds /$path" grep -q " \./$path\$" "$work/contents"
 done
 check "every file belongs to root" bash -c "! awk '{print \$2}' '$work/contents' | grep -v '^root/root\$'"
