@@ -4,6 +4,8 @@
 set(wydenza_export_home "${CMAKE_BINARY_DIR}/preset-export-home")
 if(TARGET Wydenza_LV2)
     add_dependencies(Wydenza_LV2 wydenza-preset-export)
+    # A changed exporter relinks the plug-in, which runs the post-build steps again.
+    set_property(TARGET Wydenza_LV2 APPEND PROPERTY LINK_DEPENDS $<TARGET_FILE:wydenza-preset-export>)
     add_custom_command(TARGET Wydenza_LV2 POST_BUILD
         COMMAND "${CMAKE_COMMAND}" -E make_directory "${wydenza_export_home}"
         COMMAND "${CMAKE_COMMAND}" -E env "HOME=${wydenza_export_home}" "XDG_CONFIG_HOME=${wydenza_export_home}/.config"

@@ -3,7 +3,7 @@
 state (taken from the built LV2 bundle). With no server it plays through ALSA's default device (here a
 file plug-in over the null device, so what it plays is seen); under a JACK dummy server it registers two
 inputs and two outputs and a tone into its left input comes out processed by the preset. No error box
-either time, and it quits from its close button.
+either time, it starts no JACK server, and it quits from its close button.
 
 usage: JackStandaloneTest.py APP LV2_BUNDLE
 """
@@ -71,6 +71,7 @@ def test():
         f.write('pcm.!default { type file slave.pcm "null" file "%s" format "raw" }\n' % played)
     run_app_until_closed(lambda: s.check(s.wait_until(lambda: os.path.exists(played) and os.path.getsize(played) > 48000, 10),
                                          "with no JACK server the app plays through ALSA's default device"))
+    s.check(s.run("jack_wait", "--check").stdout.strip() == "not running", "the app started no JACK server")
     if s.start_jack():
         run_app_until_closed(measure_tone)
 

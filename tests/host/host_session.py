@@ -16,7 +16,7 @@ class Session:
         self.home = tempfile.mkdtemp(prefix="wydenza-%s-" % name)
         os.makedirs(os.path.join(self.home, ".config"))
         self.env = dict(os.environ, HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
-                        JACK_NO_START_SERVER="1", JACK_DEFAULT_SERVER="wydenza-%s-%d" % (name, os.getpid()))
+                        JACK_DEFAULT_SERVER="wydenza-%s-%d" % (name, os.getpid()))
         self.processes = []
 
     def check(self, condition, what):

@@ -16,7 +16,9 @@ juce::Array<FactoryPresetStates::Entry> FactoryPresetStates::collect()
         juce::MemoryBlock full;
         processor.getStateInformation (full);
         auto xml = PluginStateXml::unpack (full.getData(), (int) full.getSize());
-        jassert (xml != nullptr);
+
+        if (xml == nullptr)
+            continue;
 
         for (auto* attribute : { "channelName", "defaultEditorHeight", "lastEditorHeight" })
             xml->removeAttribute (attribute);

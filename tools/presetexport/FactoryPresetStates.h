@@ -16,7 +16,8 @@ public:
         juce::MemoryBlock chunk;
     };
 
-    /** One entry per factory preset, in list order. Needs an initialised message manager. */
+    /** One entry per factory preset, in list order; a preset whose state cannot be read back is left out.
+        Needs an initialised message manager. */
     static juce::Array<Entry> collect();
 
 private:

@@ -5,6 +5,7 @@
 
 #include "Lv2PresetBundle.h"
 #include "Vst3PresetFolder.h"
+#include "presets/FactoryPresets.h"
 
 #include <juce_events/juce_events.h>
 
@@ -33,7 +34,9 @@ int main (int argc, char** argv)
     { return juce::File::getCurrentWorkingDirectory().getChildFile (args[option + 1]); };
 
     juce::String error;
-    if (lv2 >= 0)
+    if (presets.size() != FactoryPresets::numPresets)
+        error = "the plug-in gave no state for some factory presets";
+    if (error.isEmpty() && lv2 >= 0)
         error = Lv2PresetBundle (folder (lv2), JucePlugin_LV2URI).write (presets);
     if (error.isEmpty() && vst3 >= 0)
         error = Vst3PresetFolder (folder (vst3)).write (presets);
