@@ -74,7 +74,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.zelvora.example")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# JACK is opened at run time when present, so it is no dependency.
+# dpkg-shlibdeps sees only linked libraries. The framework opens X11 and its extensions at run time: the
+# editor needs libX11 and libXext, and uses the others where they are; JACK is opened when present.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libx11-6, libxext6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libxcursor1, libxinerama1, libxrandr2, libxrender1")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jackd2 | pipewire-jack")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -39,7 +39,8 @@ check "every file belongs to root" bash -c "! awk '{print \$2}' '$work/contents'
 
 dpkg-deb -I "$deb" > "$work/control"
 check "control: package wydenza $version for amd64" bash -c "grep -qx ' Package: wydenza' '$work/control' && grep -qx ' Version: $version' '$work/control' && grep -qx ' Architecture: amd64' '$work/control'"
-check "control: Depends computed from the shared libraries" grep -qE '^ Depends: .*libc6 \(>= [0-9.]+\).*libfreetype6' "$work/control"
+check "control: Depends computed from the shared libraries, and the X11 libraries opened at run time" \
+    grep -qE '^ Depends: libx11-6, libxext6, .*libc6 \(>= [0-9.]+\).*libfreetype6' "$work/control"
 
 lintian --tag-display-limit 0 "$deb" > "$work/lintian" 2>&1
 sed -n 's/^W: /lintian warning: /p' "$work/lintian"
