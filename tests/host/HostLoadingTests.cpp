@@ -356,3 +356,43 @@ TEST (Lv2Bundle, NamesTheMakersHomepageAndAddressAndWritesNoEmptyLink)
     EXPECT_TRUE (turtle.contains ("foaf:mbox <mailto:info@zelvora.example>"));
     EXPECT_FALSE (turtle.contains ("<>")); // an empty link resolves to the Turtle file itself
 }
+
+TEST (Vst3PresetFiles, EachLoadsThroughTheVst3HostPathAndGivesThePluginTheValuesAndNameItHolds)
+{
+    auto plugin = load (Format::vst3);
+    ASSERT_NE (plugin.instance, nullptr);
+    auto files = juce::File (WYDENZA_VST3_PRESETS_PATH).findChildFiles (juce::File::findFiles, false, "*.vstpreset");
+    EXPECT_EQ (files.size(), 14);
+    files.sort();
+
+    for (const auto& file : files)
+    {
+        SCOPED_TRACE (file.getFileName().toStdString());
+        juce::MemoryBlock data;
+        ASSERT_TRUE (file.loadFileAsData (data) && data.getSize() > 48 + 28);
+        ASSERT_TRUE (juce::VST3PluginFormat::setStateFromVSTPresetFile (plugin.instance.get(), data));
+
+        // The component state follows the 48-byte header; the chunk list's one entry ends with its size.
+        const auto stateSize = (int) juce::ByteOrder::littleEndianInt64 (data.begin() + data.getSize() - 8);
+        const auto state = juce::AudioProcessor::getXmlFromBinary (data.begin() + 48, stateSize);
+        ASSERT_NE (state, nullptr);
+        EXPECT_EQ (state->getStringAttribute ("programName"), file.getFileNameWithoutExtension());
+
+        // The plug-in's own state afterwards, as the VST3 host reads it from the component.
+        juce::MemoryBlock hostState, componentState;
+        plugin.instance->getStateInformation (hostState);
+        const auto hostXml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize());
+        ASSERT_TRUE (hostXml != nullptr && hostXml->getChildByName ("IComponent") != nullptr);
+        ASSERT_TRUE (componentState.fromBase64Encoding (hostXml->getChildByName ("IComponent")->getAllSubText()));
+        const auto restored = juce::AudioProcessor::getXmlFromBinary (componentState.getData(), (int) componentState.getSize());
+        ASSERT_NE (restored, nullptr);
+        EXPECT_EQ (restored->getStringAttribute ("programName"), file.getFileNameWithoutExtension());
+
+        const auto parameters = ownParameters (*plugin.instance);
+        for (int i = 0; i < cm::NumParameters; ++i)
+        {
+            EXPECT_EQ (parameters[i]->getValue(), (float) state->getDoubleAttribute (parameterNames[i], -1.0)) << parameterNames[i];
+            EXPECT_EQ (restored->getDoubleAttribute (parameterNames[i], -1.0), state->getDoubleAttribute (parameterNames[i], -2.0)) << parameterNames[i];
+        }
+    }
+}

@@ -7,91 +7,25 @@ app saved when it quit. A screenshot of every step lands in the output folder.
 usage: StandaloneWalkthrough.py APP OUTPUT_FOLDER
 """
 import os
-import re
-import shutil
-import subprocess
 import sys
-import tempfile
 import time
 import xml.etree.ElementTree as ET
 
+from host_session import Session
+
 APP, OUT = sys.argv[1], sys.argv[2]
 PRESET_NAME = "Walk Test"
-ORANGE = (255, 53, 0)
 
 os.makedirs(OUT, exist_ok=True)
-home = tempfile.mkdtemp(prefix="wydenza-walk-")
-env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"))
-passed, failed = 0, 0
+s = Session("walk")
+home, check, xdo, click_at = s.home, s.check, s.xdo, s.click_at
 step_number = 0
-
-
-def check(condition, what):
-    global passed, failed
-    if condition:
-        passed += 1
-        print("ok:", what)
-    else:
-        failed += 1
-        print("FAILED:", what)
-    return condition
-
-
-def run(*args):
-    return subprocess.run(args, env=env, check=True, capture_output=True, text=True).stdout
-
-
-def xdo(*args):
-    return run("xdotool", *[str(a) for a in args])
-
-
-def screenshot():
-    """The whole screen as rows of (r, g, b) tuples, read from a binary PPM."""
-    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=env, check=True, capture_output=True).stdout
-    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
-    width, height = int(header.group(1)), int(header.group(2))
-    pixels = data[header.end():]
-    return width, height, pixels
 
 
 def save_step(name):
     global step_number
     step_number += 1
-    path = os.path.join(OUT, "walk-%02d-%s.png" % (step_number, name))
-    subprocess.run(["import", "-window", "root", path], env=env, check=True)
-
-
-def find_editor():
-    """The editor's bounds, from its orange top bar: the bar spans the whole width inside the outer frame."""
-    width, height, pixels = screenshot()
-    xs, ys = [], []
-    for y in range(0, height, 2):
-        row = pixels[y * width * 3:(y + 1) * width * 3]
-        start = row.find(bytes(ORANGE))
-        while start != -1 and start % 3 != 0:
-            start = row.find(bytes(ORANGE), start + 1)
-        if start == -1:
-            continue
-        end = row.rfind(bytes(ORANGE))
-        while end % 3 != 0:
-            end = row.rfind(bytes(ORANGE), 0, end)
-        xs += [start // 3, end // 3]
-        ys.append(y)
-    if not xs:
-        return None
-    left, right, top = min(xs), max(xs), min(ys)
-    # The outer frame (0.02 H thick, centred on the edge) covers 0.01 H of the bar on each side.
-    w = (right - left + 1) / (1.0 - 2 * 0.01 / 1.5)
-    h = w / 1.5
-    return left - 0.01 * h, top - 0.01 * h, w, h
-
-
-def click_at(editor, fx, fy):
-    x, y, w, h = editor
-    xdo("mousemove", int(x + fx * w), int(y + fy * h))
-    time.sleep(0.15)
-    xdo("click", 1)
-    time.sleep(0.5)
+    s.run("import", "-window", "root", os.path.join(OUT, "walk-%02d-%s.png" % (step_number, name)))
 
 
 # The settings menu's rows from the top; "-" is a separator.
@@ -102,14 +36,7 @@ MENU_BORDER, SEPARATOR_HEIGHT = 2, 10
 
 def menu_windows():
     """The open popup menu windows (the framework names them "menu"), oldest first, as (x, y, w, h)."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^menu$"], env=env, capture_output=True, text=True).stdout.split()
-    windows = []
-    for window in found:
-        geometry = dict(re.findall(r"(\w+): (\S+)", xdo("getwindowgeometry", window)))
-        x, y = (int(v) for v in geometry["Position"].split(","))
-        w, h = (int(v) for v in geometry["Geometry"].split("x"))
-        windows.append((x, y, w, h))
-    return windows
+    return [s.window_geometry(window) for window in s.visible_windows("^menu$")]
 
 
 def hover_menu_row(name):
@@ -159,27 +86,13 @@ def decode_juce_base64(text):
     return value.to_bytes(max(int(size), (6 * len(chars) + 7) // 8), "little")[: int(size)]
 
 
-# The server picks a free display number itself and writes it to the pipe once it is ready.
-read_end, write_end = os.pipe()
-xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
-                        pass_fds=[write_end], stderr=subprocess.DEVNULL)
-os.close(write_end)
-with os.fdopen(read_end) as display_number:
-    env["DISPLAY"] = ":" + display_number.readline().strip()
-app = None
-
-try:
-    app = subprocess.Popen([APP], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    editor = None
-    for _ in range(60):
-        time.sleep(0.5)
-        editor = find_editor()
-        if editor:
-            break
-    if not check(editor is not None, "the standalone app shows the editor"):
-        raise SystemExit
+def walk():
+    s.start_display()
+    app = s.start([APP])
+    if not check(s.wait_until(lambda: s.find_editor() is not None, 30), "the standalone app shows the editor"):
+        return
     time.sleep(1.0)
-    editor = find_editor()
+    editor = s.find_editor()
     save_step("started")
 
     # Settings menu: Factory Presets, the fourth one ("TRACK Stereo 200%").
@@ -193,16 +106,7 @@ try:
     save_step("factory-preset-chosen")
 
     # Turn the width knob down by dragging, then take it back with UNDO.
-    x, y, w, h = editor
-    knob_x, knob_y = int(x + 0.5 * w), int(y + 0.85 * h)
-    xdo("mousemove", knob_x, knob_y)
-    time.sleep(0.2)
-    xdo("mousedown", 1)
-    for _ in range(10):
-        xdo("mousemove_relative", "--", 0, 12)
-        time.sleep(0.05)
-    xdo("mouseup", 1)
-    time.sleep(0.5)
+    s.drag_down(editor, 0.5, 0.85)
     save_step("width-turned")
     click_at(editor, 0.645 + 0.028 / 1.5, 0.017 + 0.028)
     save_step("undone")
@@ -227,18 +131,11 @@ try:
     check(os.path.isfile(preset_file) and os.path.getsize(preset_file) > 16, "the preset file is on disk: " + preset_file)
 
     # Quit with the close button at the right end of the window's title bar, which saves the app's state.
-    window = xdo("search", "--onlyvisible", "--name", "^Wydenza$").split()[0]
-    geometry = dict(re.findall(r"(\w+): (\S+)", xdo("getwindowgeometry", window)))
-    left, top = (int(v) for v in geometry["Position"].split(","))
-    width = int(geometry["Geometry"].split("x")[0])
+    left, top, width, _ = s.window_geometry(s.visible_windows("^Wydenza$")[0])
     xdo("mousemove", left + width - 17, top + 11)
     time.sleep(0.2)
     xdo("click", 1)
-    try:
-        app.wait(timeout=15)
-    except subprocess.TimeoutExpired:
-        app.kill()
-    check(app.returncode == 0, "the app quits from its close button")
+    s.finish(app, 15, "the app quits from its close button")
 
     settings = os.path.join(home, ".config", "Wydenza.settings")
     state = None
@@ -251,11 +148,6 @@ try:
         check(state.get("programName") == PRESET_NAME, "the state names the reopened preset: %s" % state.get("programName"))
         check(abs(float(state.get("StereoWidth")) - 1.0) < 1e-6, "the width is the factory preset's, the drag undone: %s" % state.get("StereoWidth"))
         check(float(state.get("Mono")) == 0.0, "reopening the preset switched MONO off again")
-finally:
-    if app and app.poll() is None:
-        app.kill()
-    xvfb.terminate()
-    shutil.rmtree(home, ignore_errors=True)
 
-print("%d passed, %d failed" % (passed, failed))
-sys.exit(1 if failed else 0)
+
+s.run_test(walk)

@@ -1,0 +1,83 @@
+# Installation into /usr and the Debian package (`cpack -G DEB` in a release build folder).
+include(GNUInstallDirs)
+
+set(wydenza_artefacts "${CMAKE_BINARY_DIR}/Wydenza_artefacts/$<CONFIG>")
+set(wydenza_doc_dir "share/doc/wydenza")
+
+install(DIRECTORY "${wydenza_artefacts}/LV2/Wydenza.lv2" DESTINATION lib/lv2 USE_SOURCE_PERMISSIONS)
+install(DIRECTORY "${wydenza_artefacts}/VST3/Wydenza.vst3" DESTINATION lib/vst3 USE_SOURCE_PERMISSIONS)
+install(FILES $<TARGET_FILE:Wydenza_VST> DESTINATION lib/lxvst RENAME Wydenza.so
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# VST3 hosts look for presets of all users in /usr/share/vst3/presets/<company>/<plug-in>.
+install(DIRECTORY "${WYDENZA_VST3_PRESETS}/" DESTINATION share/vst3/presets)
+install(PROGRAMS $<TARGET_FILE:Wydenza_Standalone> DESTINATION bin RENAME wydenza)
+install(TARGETS wydenza-render RUNTIME DESTINATION bin)
+
+# Only targets installed as such are stripped by CPack; the bundles and renamed binaries are stripped
+# here, as Debian's own packaging would.
+set(wydenza_installed_binaries bin/wydenza bin/wydenza-render lib/lxvst/Wydenza.so lib/lv2/Wydenza.lv2/libWydenza.so
+    lib/vst3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so)
+install(CODE "
+    foreach(binary ${wydenza_installed_binaries})
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note --strip-unneeded
+                                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${binary}\" COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()")
+
+install(FILES packaging/wydenza.desktop DESTINATION share/applications)
+install(FILES resources/icons/wydenza.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES packaging/copyright DESTINATION ${wydenza_doc_dir})
+
+# The manual page comes from the renderer's own --help; Debian wants it and the changelog compressed
+# with no time stamp.
+find_program(HELP2MAN help2man REQUIRED)
+set(wydenza_man "${CMAKE_BINARY_DIR}/packaging/wydenza-render.1")
+add_custom_command(OUTPUT "${wydenza_man}.gz"
+    COMMAND "${HELP2MAN}" --no-info --section=1 --version-string=${PROJECT_VERSION}
+            "--name=renders and measures stereo audio files through Wydenza" --output=${wydenza_man}
+            $<TARGET_FILE:wydenza-render>
+    COMMAND gzip -9nf "${wydenza_man}"
+    DEPENDS wydenza-render
+    VERBATIM)
+
+string(TIMESTAMP wydenza_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(packaging/changelog.in "${CMAKE_BINARY_DIR}/packaging/changelog" @ONLY)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
+    COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/changelog"
+    DEPENDS "${CMAKE_BINARY_DIR}/packaging/changelog"
+    VERBATIM)
+configure_file(packaging/wydenza.1 "${CMAKE_BINARY_DIR}/packaging/wydenza.1" COPYONLY)
+add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz"
+    COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/wydenza.1"
+    DEPENDS "${CMAKE_BINARY_DIR}/packaging/wydenza.1"
+    VERBATIM)
+add_custom_target(wydenza-package-docs ALL
+    DEPENDS "${wydenza_man}.gz" "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz" "${CMAKE_BINARY_DIR}/packaging/changelog.gz")
+install(FILES "${wydenza_man}.gz" "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" DESTINATION ${wydenza_doc_dir})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME wydenza)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "ZELVORA")
+set(CPACK_PACKAGE_CONTACT "ZELVORA <info@zelvora.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo-image audio effect (LV2, VST3, VST, standalone)")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Wydenza widens or narrows the stereo image by mid/side processing, pans or\n"
+    "balances, keeps the bass below an adjustable crossover mono, swaps, flips and\n"
+    "mutes channels. This package holds the LV2, VST3 and VST 2.4 plug-ins, the\n"
+    "standalone app (ALSA or JACK) and the offline renderer wydenza-render.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.zelvora.example")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps sees only linked libraries. The framework opens X11 and its extensions at run time: the
+# editor needs libX11 and libXext, and uses the others where they are; JACK is opened when present.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libx11-6, libxext6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libxcursor1, libxinerama1, libxrandr2, libxrender1")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jackd2 | pipewire-jack")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

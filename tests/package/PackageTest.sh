@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build folder with CPack and looks at it as Debian's tools and a
+# user's system do: its files and control data, lintian, and, unpacked into a throw-away root, the LV2
+# bundle through lilv, the renderer, the manual page and the desktop entry.
+#
+# usage: PackageTest.sh BUILD_FOLDER
+set -u
+build="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -p "$HOME"
+passed=0 failed=0
+
+check() # what, then a command that succeeds when it holds
+{
+    local what="$1"
+    shift
+    if "$@" > "$work/out" 2>&1; then
+        passed=$((passed + 1)) && echo "ok: $what"
+    else
+        failed=$((failed + 1)) && echo "FAILED: $what" && sed -e 's/^/    /' "$work/out" | head -20
+    fi
+}
+
+version="$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")"
+deb="$work/wydenza_${version}_amd64.deb"
+check "cpack builds $(basename "$deb")" bash -c "cpack -G DEB -B '$work' --config '$build/CPackConfig.cmake' && test -f '$deb'"
+
+dpkg-deb -c "$deb" > "$work/contents"
+for path in usr/bin/wydenza usr/bin/wydenza-render usr/lib/lv2/Wydenza.lv2/manifest.ttl usr/lib/lv2/Wydenza.lv2/presets.ttl \
+    usr/lib/lv2/Wydenza.lv2/libWydenza.so usr/lib/vst3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so usr/lib/lxvst/Wydenza.so \
+    usr/share/applications/wydenza.desktop usr/share/icons/hicolor/scalable/apps/wydenza.svg \
+    usr/share/man/man1/wydenza-render.1.gz usr/share/man/man1/wydenza.1.gz usr/share/doc/wydenza/copyright \
+    "usr/share/vst3/presets/ZELVORA/Wydenza/TRACK Stereo 200%.vstpreset"; do
+    check "the package holds /$path" grep -q " \./$path\$" "$work/contents"
+done
+check "every file belongs to root" bash -c "! awk '{print \$2}' '$work/contents' | grep -v '^root/root\$'"
+
+dpkg-deb -I "$deb" > "$work/control"
+check "control: package wydenza $version for amd64" bash -c "grep -qx ' Package: wydenza' '$work/control' && grep -qx ' Version: $version' '$work/control' && grep -qx ' Architecture: amd64' '$work/control'"
+check "control: Depends computed from the shared libraries, and the X11 libraries opened at run time" \
+    grep -qE '^ Depends: libx11-6, libxext6, .*libc6 \(>= [0-9.]+\).*libfreetype6' "$work/control"
+
+lintian --tag-display-limit 0 "$deb" > "$work/lintian" 2>&1
+sed -n 's/^W: /lintian warning: /p' "$work/lintian"
+check "lintian reports no errors" bash -c "! grep '^E: ' '$work/lintian'"
+
+root="$work/root"
+check "dpkg -x unpacks the package" dpkg -x "$deb" "$root"
+LV2_PATH="$root/usr/lib/lv2" lv2info urn:zelvora:wydenza 2> /dev/null |
+    sed -n '/^\tPresets:/,/^$/p' | sed -e 's/^\tPresets: *//' -e 's/^\t *//' | sed '/^$/d' | sort > "$work/lv2-presets"
+"$root/usr/bin/wydenza-render" --list-presets | sort > "$work/factory-presets"
+check "the renderer from the package lists its fourteen presets" test "$(wc -l < "$work/factory-presets")" -eq 14
+check "lv2info lists the bundle's presets: the renderer's fourteen" diff "$work/factory-presets" "$work/lv2-presets"
+check "the renderer's manual page is made from its --help" zgrep -q -- 'list\\-presets' "$root/usr/share/man/man1/wydenza-render.1.gz"
+check "desktop-file-validate accepts the desktop entry" desktop-file-validate "$root/usr/share/applications/wydenza.desktop"
+check "the desktop entry starts /usr/bin/wydenza with the packaged icon, in category Audio" bash -c \
+    "grep -qx 'Exec=wydenza' '$root/usr/share/applications/wydenza.desktop' && grep -qx 'Icon=wydenza' '$root/usr/share/applications/wydenza.desktop' && grep -q '^Categories=.*;Audio;' '$root/usr/share/applications/wydenza.desktop'"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "FactoryPresetStates.h"
+
+/** Writes the factory presets into a built LV2 bundle: their states go to presets.ttl, and the
+    bundle's manifest.ttl lists them (in place of the one program preset the framework lists there), so
+    hosts find them when they scan. Preset URIs are the framework's own pattern, "<plug-in URI>:presetN".
+*/
+class Lv2PresetBundle
+{
+public:
+    Lv2PresetBundle (juce::File bundleFolder, juce::String pluginUri);
+
+    /** Writes both files; an error message, or empty on success. */
+    juce::String write (const juce::Array<FactoryPresetStates::Entry>& presets) const;
+
+private:
+    juce::String presetUri (int index) const;
+    static juce::String quoted (const juce::String& text);
+    static juce::String replaceFile (const juce::File& file, const juce::String& text);
+
+    juce::File bundle;
+    juce::String uri;
+};
