@@ -590,5 +590,5 @@ void MainEditorComponent::resized()
 
 void MainEditorComponent::paint (juce::Graphics& g)
 {
-    artwork->paint (g, getWidth(), getHeight(), { schemeBrightness, panelBoxColour, contentReady, resizing, bypassOn, muteAllOn, saveDialogOpen, expertModeOn, monoOn, safeBassOn, channelNameSet });
+    artwork->paint (g, *this, { schemeBrightness, panelBoxColour, contentReady, resizing, bypassOn, muteAllOn, saveDialogOpen, expertModeOn, monoOn, safeBassOn, channelNameSet });
 }

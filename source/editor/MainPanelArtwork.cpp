@@ -2,6 +2,7 @@
 
 #include "BinaryData.h"
 #include "ProportionalLayout.h"
+#include "widgets/FittedText.h"
 #include "widgets/Palette.h"
 
 MainPanelArtwork::MainPanelArtwork (const ProportionalLayout& layoutToUse, const juce::Font& regularFontToUse)
@@ -38,8 +39,10 @@ void MainPanelArtwork::drawPanelBox (juce::Graphics& g, float w, float h, float 
     g.fillRoundedRectangle (area, 0.01f * h);
 }
 
-void MainPanelArtwork::paint (juce::Graphics& g, int width, int height, const State& state)
+void MainPanelArtwork::paint (juce::Graphics& g, const juce::Component& panel, const State& state)
 {
+    const auto width = panel.getWidth();
+    const auto height = panel.getHeight();
     const auto w = (float) width;
     const auto h = (float) height;
 
@@ -74,7 +77,7 @@ void MainPanelArtwork::paint (juce::Graphics& g, int width, int height, const St
     if (inClip (presentsArea))
     {
         g.setFont (regularFont.withHeight (0.04f * h));
-        ProportionalLayout::drawTextWithin (g, "presents", presentsArea, juce::Justification::topLeft);
+        FittedText::drawWithin (g, panel, "presents", presentsArea, juce::Justification::topLeft);
     }
 
     const juce::Rectangle<float> makerLogoArea (0.761f * w, 0.928f * h, 0.08f * w, 0.05f * h);
@@ -88,15 +91,15 @@ void MainPanelArtwork::paint (juce::Graphics& g, int width, int height, const St
     {
         g.setColour (juce::Colours::black);
         g.setFont (regularFont.withHeight (0.061f * h));
-        ProportionalLayout::drawTextWithin (g, "ZELVORA", makerNameArea, juce::Justification::centred);
+        FittedText::drawWithin (g, panel, "ZELVORA", makerNameArea, juce::Justification::centred);
     }
 
     g.setFont (regularFont);
 
     if (! state.contentReady)
-        paintNotReadyWarning (g, w, h);
+        paintNotReadyWarning (g, panel, w, h);
     else if (! state.resizing)
-        paintContent (g, w, h, state);
+        paintContent (g, panel, w, h, state);
 
     // The frame reaches 0.01 H into the panel: repaints inside it (the meters) need not stroke it.
     if (! juce::Rectangle<int> (width, height).reduced (juce::roundToInt (0.02f * h) + 1).contains (g.getClipBounds()))
@@ -106,14 +109,14 @@ void MainPanelArtwork::paint (juce::Graphics& g, int width, int height, const St
     }
 }
 
-void MainPanelArtwork::paintContent (juce::Graphics& g, float w, float h, const State& state) const
+void MainPanelArtwork::paintContent (juce::Graphics& g, const juce::Component& panel, float w, float h, const State& state) const
 {
     const auto inClip = [&g] (juce::Rectangle<float> area)
     { return g.clipRegionIntersects (area.getSmallestIntegerContainer()); };
     const auto caption = [&] (const char* text, float x, float y, float cw, float ch, juce::Colour colour)
     {
         if (inClip (layout.areaFor (x, y, cw, ch)))
-            layout.drawCaption (g, text, x, y, cw, ch, juce::Justification::centred, colour);
+            layout.drawCaption (g, panel, text, x, y, cw, ch, juce::Justification::centred, colour);
     };
     const auto framedBox = [&] (float x, float y, float bw, float bh)
     {
@@ -134,7 +137,7 @@ void MainPanelArtwork::paintContent (juce::Graphics& g, float w, float h, const 
             {
                 g.setColour (colour);
                 g.setFont (regularFont.withHeight (0.05f * h));
-                ProportionalLayout::drawTextWithin (g, text, area, juce::Justification::centred);
+                FittedText::drawWithin (g, panel, text, area, juce::Justification::centred);
             }
         };
 
@@ -173,7 +176,7 @@ void MainPanelArtwork::paintContent (juce::Graphics& g, float w, float h, const 
     }
 }
 
-void MainPanelArtwork::paintNotReadyWarning (juce::Graphics& g, float w, float h) const
+void MainPanelArtwork::paintNotReadyWarning (juce::Graphics& g, const juce::Component& panel, float w, float h) const
 {
     const juce::Rectangle<float> area (0.25f * w, 0.25f * h, 0.5f * w, 0.5f * h);
 
@@ -182,5 +185,5 @@ void MainPanelArtwork::paintNotReadyWarning (juce::Graphics& g, float w, float h
     g.setColour (paletteOrange);
     g.drawRoundedRectangle (area, 0.02f * h, 0.02f * h);
     g.setColour (juce::Colours::black);
-    g.drawFittedText ("THIS PLUGIN WORKS ONLY\nON STEREO TRACKS !!!", area.toNearestInt(), juce::Justification::centred, 2, 0.1f);
+    FittedText::draw (g, panel, "THIS PLUGIN WORKS ONLY\nON STEREO TRACKS !!!", area.toNearestInt().toFloat(), juce::Justification::centred, 2, 0.1f);
 }

@@ -33,14 +33,15 @@ public:
     /** Takes a new panel height: the logo's scale follows it and the kept background is dropped. */
     void sizeChanged (float panelHeight);
 
-    void paint (juce::Graphics&, int width, int height, const State&);
+    /** Paints the panel it is given (whose size it takes). */
+    void paint (juce::Graphics&, const juce::Component& panel, const State&);
 
     /** Off: the background is drawn afresh on every paint, for comparing with the kept copy. */
     void setBackgroundCacheEnabled (bool shouldCache) noexcept { backgroundCacheEnabled = shouldCache; }
 
 private:
-    void paintContent (juce::Graphics&, float w, float h, const State&) const;
-    void paintNotReadyWarning (juce::Graphics&, float w, float h) const;
+    void paintContent (juce::Graphics&, const juce::Component& panel, float w, float h, const State&) const;
+    void paintNotReadyWarning (juce::Graphics&, const juce::Component& panel, float w, float h) const;
     static void drawPanelBox (juce::Graphics&, float w, float h, float x, float y, float bw, float bh, juce::Colour, bool gradient);
 
     const ProportionalLayout& layout;
