@@ -4,8 +4,9 @@ namespace
 {
 std::vector<FittedText::Drawn>* drawnLog = nullptr;
 
-// A cut text is tried again a tenth smaller; one that only overhangs its box (the framework lets a
-// squeezed line overhang by up to half a pixel) a fiftieth smaller. The floor keeps a text readable.
+// A text that is cut or overhangs its box (the framework lets a squeezed line overhang by up to half a
+// pixel) is made smaller by at least a fiftieth each try, broken lines by a tenth. The floor keeps a
+// text readable.
 constexpr float shrinkStep = 0.9f, overhangStep = 0.98f;
 constexpr float smallestHeight = 6.0f;
 } // namespace
@@ -53,12 +54,20 @@ void FittedText::draw (juce::Graphics& g, const juce::Component& owner, const ju
     {
         const auto complete = isComplete (glyphs, text);
         const auto bounds = glyphs.getBoundingBox (0, -1, false);
-        const auto step = complete ? overhangStep : shrinkStep;
 
-        if ((complete && bounds.getX() >= box.getX() && bounds.getRight() <= box.getRight()) || font.getHeight() * step < smallestHeight)
+        if (complete && bounds.getX() >= box.getX() && bounds.getRight() <= box.getRight())
             break;
 
-        font = font.withHeight (font.getHeight() * step);
+        // One line is made smaller at once by as much as it lacks; broken lines a tenth at a time.
+        const auto scale = minimumHorizontalScale > 0.0f ? minimumHorizontalScale : juce::Font::getDefaultMinimumHorizontalScaleFactor();
+        const auto needed = complete ? bounds.getWidth() : font.getStringWidthFloat (text) * scale;
+        const auto step = complete || maximumLines == 1 ? juce::jmin (overhangStep, 0.99f * box.getWidth() / needed) : shrinkStep;
+        const auto height = juce::jmax (smallestHeight, font.getHeight() * step);
+
+        if (! (height < font.getHeight()))
+            break;
+
+        font = font.withHeight (height);
         glyphs = arrange (font, text, box, justification, maximumLines, minimumHorizontalScale);
     }
 
