@@ -9,7 +9,6 @@
 #include "processor/WydenzaAudioProcessor.h"
 #include "widgets/CvxPresetNameLabel.h"
 #include "widgets/CvxQ7LookAndFeelV1.h"
-#include "widgets/CvxQ7StereoVuMeterComponent.h"
 #include "widgets/CvxRotarySlider.h"
 #include "widgets/InfoComponent.h"
 #include "widgets/Palette.h"
