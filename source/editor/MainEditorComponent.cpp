@@ -59,6 +59,8 @@ MainEditorComponent::~MainEditorComponent()
 {
     stopTimer();
     removeMouseListener (this);
+
+    // The status line writes to a label of the controls, and an open menu would answer to this panel.
     statusLine.reset();
     settingsMenu.reset();
     controls.reset();
