@@ -3,6 +3,7 @@
 #include "MainEditorComponent.h"
 #include "presets/PresetNameCharacters.h"
 #include "processor/WydenzaAudioProcessor.h"
+#include "widgets/FittedText.h"
 
 namespace
 {
@@ -56,6 +57,7 @@ void ManagePresetsComponent::resetText()
 {
     rememberedName = processor.getProgramName (0).removeCharacters ("*");
     textEditor.setText (rememberedName, false);
+    applyFont();
     textEditor.selectAll();
 }
 
@@ -72,8 +74,17 @@ void ManagePresetsComponent::applyFont()
     if (font == nullptr)
         return;
 
-    textEditor.setFont (*font);
-    textEditor.applyFontToAllText (*font);
+    // The field scrolls a name wider than itself out of sight: such a name is shown smaller instead. The
+    // room leaves out the borders, the indent and the space the field keeps for its caret.
+    auto fitted = *font;
+    const auto room = (float) (textEditor.getWidth() - textEditor.getBorder().getLeftAndRight() - textEditor.getLeftIndent() - 12);
+    const auto width = fitted.getStringWidthFloat (textEditor.getText());
+
+    if (room > 0.0f && width > room)
+        fitted.setHeight (fitted.getHeight() * room / width);
+
+    textEditor.setFont (fitted);
+    textEditor.applyFontToAllText (fitted);
 }
 
 void ManagePresetsComponent::resized()
@@ -84,11 +95,10 @@ void ManagePresetsComponent::resized()
     if (font != nullptr)
         font->setHeight (heightF * 0.2f * 0.7f);
 
-    applyFont();
-
     textEditor.setBoundsRelative (0.05f, 0.25f, 0.9f, 0.22f);
     saveButton->setBoundsRelative (0.05f, 0.7f, 0.425f, 0.2f);
     cancelButton->setBoundsRelative (0.525f, 0.7f, 0.425f, 0.2f);
+    applyFont();
 }
 
 void ManagePresetsComponent::paint (juce::Graphics& g)
@@ -107,14 +117,8 @@ void ManagePresetsComponent::paint (juce::Graphics& g)
     g.fillRoundedRectangle (area.reduced (0.05f * heightF), corner);
 
     g.setColour (outlineGrey);
-    g.drawFittedText ("Preset Name:",
-                      juce::roundToInt (0.05f * widthF),
-                      juce::roundToInt (0.04f * widthF),
-                      juce::roundToInt (0.9f * widthF),
-                      juce::roundToInt (0.2f * widthF),
-                      juce::Justification::topLeft,
-                      1,
-                      1.0f);
+    const juce::Rectangle<int> captionBox (juce::roundToInt (0.05f * widthF), juce::roundToInt (0.04f * widthF), juce::roundToInt (0.9f * widthF), juce::roundToInt (0.2f * widthF));
+    FittedText::draw (g, *this, "Preset Name:", captionBox.toFloat(), juce::Justification::topLeft, 1, 1.0f);
 }
 
 void ManagePresetsComponent::textEditorReturnKeyPressed (juce::TextEditor&)
@@ -127,6 +131,11 @@ void ManagePresetsComponent::textEditorEscapeKeyPressed (juce::TextEditor&)
     // Escape only undoes the typing; the dialog stays open with the name as it was.
     resetText();
     textEditor.grabKeyboardFocus();
+}
+
+void ManagePresetsComponent::textEditorTextChanged (juce::TextEditor&)
+{
+    applyFont();
 }
 
 void ManagePresetsComponent::buttonClicked (juce::Button* button)

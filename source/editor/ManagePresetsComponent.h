@@ -35,7 +35,9 @@ public:
 private:
     void textEditorReturnKeyPressed (juce::TextEditor&) override;
     void textEditorEscapeKeyPressed (juce::TextEditor&) override;
+    void textEditorTextChanged (juce::TextEditor&) override;
     void buttonClicked (juce::Button*) override;
+    /** The lent font at the dialog's height, smaller while the name would not fit the field. */
     void applyFont();
 
     WydenzaAudioProcessor& processor;

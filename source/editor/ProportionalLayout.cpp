@@ -1,5 +1,7 @@
 #include "ProportionalLayout.h"
 
+#include "widgets/FittedText.h"
+
 ProportionalLayout::ProportionalLayout (float referenceHeightToUse, float heightFactorToUse, float widthFactorToUse)
     : referenceHeight (referenceHeightToUse),
       heightFactor (heightFactorToUse),
@@ -56,19 +58,11 @@ void ProportionalLayout::drawFramedBox (juce::Graphics& g, float x, float y, flo
     g.drawRoundedRectangle (area, corner, 0.3f * corner);
 }
 
-void ProportionalLayout::drawCaption (juce::Graphics& g, const juce::String& text, float x, float y, float w, float h, juce::Justification justification, juce::Colour colour) const
+void ProportionalLayout::drawCaption (juce::Graphics& g, const juce::Component& owner, const juce::String& text, float x, float y, float w, float h, juce::Justification justification, juce::Colour colour) const
 {
     const auto area = areaFor (x, y, w, h);
 
     g.setFont (g.getCurrentFont().withHeight (h * sizeScale * referenceHeight));
     g.setColour (colour);
-    drawTextWithin (g, text, area, justification);
-}
-
-void ProportionalLayout::drawTextWithin (juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area, juce::Justification justification)
-{
-    if (g.getCurrentFont().getStringWidthFloat (text) <= area.getWidth())
-        g.drawText (text, area, justification, false);
-    else
-        g.drawFittedText (text, area.toNearestInt(), justification, 1, 0.5f);
+    FittedText::drawWithin (g, owner, text, area, justification);
 }

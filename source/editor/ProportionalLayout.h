@@ -38,12 +38,9 @@ public:
     juce::Rectangle<float> areaFor (float x, float y, float w, float h) const noexcept;
 
     void drawFramedBox (juce::Graphics&, float x, float y, float w, float h) const;
-    void drawCaption (juce::Graphics&, const juce::String& text, float x, float y, float w, float h, juce::Justification, juce::Colour) const;
-
-    /** Draws one line of text in the area with the current font; a text wider than the area is squeezed
-        sideways to fit instead of being cut off.
-    */
-    static void drawTextWithin (juce::Graphics&, const juce::String& text, juce::Rectangle<float> area, juce::Justification);
+    /** A line of text in the rectangle, squeezed sideways rather than cut when it is too wide. The
+        owner is the component whose paint draws it. */
+    void drawCaption (juce::Graphics&, const juce::Component& owner, const juce::String& text, float x, float y, float w, float h, juce::Justification, juce::Colour) const;
 
     float getUnit() const noexcept { return unit; }
     float getSizeScale() const noexcept { return sizeScale; }

@@ -7,6 +7,7 @@
 #include "processor/WydenzaAudioProcessor.h"
 #include "widgets/CvxQ7LookAndFeelV1.h"
 #include "widgets/CvxQ7StereoVuMeterComponent.h"
+#include "widgets/FittedText.h"
 #include "widgets/Palette.h"
 
 WydenzaAudioProcessorEditor::WydenzaAudioProcessorEditor (WydenzaAudioProcessor& processorToEdit)
@@ -104,7 +105,7 @@ void WydenzaAudioProcessorEditor::paint (juce::Graphics& g)
     g.fillPath (arrows);
 
     g.setFont (editorFont->withHeight (0.2f * h * 0.5f));
-    g.drawFittedText ("RESIZING", { (int) (0.4f * w), (int) (0.4f * h), (int) (0.2f * w), (int) (0.2f * h) }, juce::Justification::centred, 1, 0.7f);
+    FittedText::draw (g, *this, "RESIZING", juce::Rectangle<int> ((int) (0.4f * w), (int) (0.4f * h), (int) (0.2f * w), (int) (0.2f * h)).toFloat(), juce::Justification::centred, 1, 0.7f);
 }
 
 void WydenzaAudioProcessorEditor::timerCallback()

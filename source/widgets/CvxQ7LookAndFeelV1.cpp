@@ -1,6 +1,7 @@
 #include "CvxQ7LookAndFeelV1.h"
 
 #include "BinaryData.h"
+#include "FittedText.h"
 #include "Palette.h"
 
 CvxQ7LookAndFeelV1::CvxQ7LookAndFeelV1()
@@ -78,7 +79,7 @@ void CvxQ7LookAndFeelV1::drawButtonText (juce::Graphics& g, juce::TextButton& bu
     const auto textWidth = button.getWidth() - leftIndent - rightIndent;
 
     if (textWidth > 0)
-        g.drawFittedText (button.getButtonText(), leftIndent, yIndent, textWidth, button.getHeight() - yIndent * 2, juce::Justification::centred, 2, 0.5f);
+        FittedText::draw (g, button, button.getButtonText(), juce::Rectangle<int> (leftIndent, yIndent, textWidth, button.getHeight() - yIndent * 2).toFloat(), juce::Justification::centred, 2, 0.5f);
 }
 
 void CvxQ7LookAndFeelV1::drawToggleButton (juce::Graphics& g, juce::ToggleButton& button, bool, bool)
@@ -94,8 +95,10 @@ void CvxQ7LookAndFeelV1::drawToggleButton (juce::Graphics& g, juce::ToggleButton
     g.setColour (juce::Colours::black);
     g.setFont (getCustomFont (height));
     // A text longer than the space is squeezed sideways rather than cut ("PAN LAW -0 dB" in a narrow group).
-    g.drawFittedText (button.getButtonText(),
-                      juce::Rectangle<int> ((int) tickWidth, 0, juce::jmax (0, (int) width - (int) tickWidth - 2), (int) height),
+    FittedText::draw (g,
+                      button,
+                      button.getButtonText(),
+                      juce::Rectangle<int> ((int) tickWidth, 0, juce::jmax (0, (int) width - (int) tickWidth - 2), (int) height).toFloat(),
                       juce::Justification::centredLeft,
                       1,
                       0.5f);
@@ -121,7 +124,7 @@ void CvxQ7LookAndFeelV1::drawLabel (juce::Graphics& g, juce::Label& label)
 
     g.setFont (labelFont.withHeight (labelHeight));
     g.setColour (label.findColour (juce::Label::textColourId));
-    g.drawFittedText (label.getText(), label.getLocalBounds(), label.getJustificationType(), maxLines, label.getMinimumHorizontalScale());
+    FittedText::draw (g, label, label.getText(), label.getLocalBounds().toFloat(), label.getJustificationType(), maxLines, label.getMinimumHorizontalScale());
 }
 
 juce::Font CvxQ7LookAndFeelV1::getLabelFont (juce::Label& label)

@@ -18,7 +18,8 @@ public:
     //==============================================================================
     void drawButtonBackground (juce::Graphics&, juce::Button&, const juce::Colour& backgroundColour, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
 
-    /** Centred in at most two lines, squeezed sideways down to half width before anything is cut off. */
+    /** Centred in at most two lines, squeezed sideways down to half width, then made smaller rather
+        than cut off. */
     void drawButtonText (juce::Graphics&, juce::TextButton&, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
 
     /** The display face at 0.8 x the button height. */

@@ -52,8 +52,11 @@ void CvxQ7StereoVuMeterComponent::resized()
 
     leftMeter->setBoundsRelative (0.15f, 0.05f, 0.2f, 0.83f);
     rightMeter->setBoundsRelative (0.65f, 0.05f, 0.2f, 0.83f);
-    leftLabel.setBoundsRelative (0.15f, 0.9f, 0.35f, 0.1f);
-    rightLabel.setBoundsRelative (0.5f, 0.9f, 0.35f, 0.1f);
+    // The read-outs share the strip under the bars, one from each end; a gap in its middle keeps two
+    // numbers from reading as one, and a number too wide for its half is squeezed or made smaller.
+    const auto half = 0.35f - 0.5f * readOutGap;
+    leftLabel.setBoundsRelative (0.15f, 0.9f, half, 0.1f);
+    rightLabel.setBoundsRelative (0.85f - half, 0.9f, half, 0.1f);
 }
 
 juce::String CvxQ7StereoVuMeterComponent::getTooltip()

@@ -28,6 +28,9 @@ public:
     void resized() override;
     juce::String getTooltip() override;
 
+    /** The space kept free between the two read-outs, as a share of the component's width. */
+    static constexpr float readOutGap = 0.06f;
+
     /** Levels below this (-120 dB) count as silence. */
     static constexpr float silenceThreshold = 1.0e-6f;
 

@@ -2,6 +2,7 @@
 
 #include "BinaryData.h"
 #include "CvxQ7LookAndFeelV1.h"
+#include "FittedText.h"
 #include "Palette.h"
 #include "editor/MainEditorComponent.h"
 #include "processor/WydenzaAudioProcessor.h"
@@ -184,7 +185,7 @@ void InfoComponent::drawProportionalText (juce::Graphics& g, const juce::String&
     const auto height = heightF;
     const auto width = 1.5f * heightF;
 
-    g.drawFittedText (text, (int) (width * x), (int) (height * y), (int) (width * w), (int) (height * h), justification, 1, 0.5f);
+    FittedText::draw (g, *this, text, juce::Rectangle<int> ((int) (width * x), (int) (height * y), (int) (width * w), (int) (height * h)).toFloat(), justification, 1, 0.5f);
 }
 
 void InfoComponent::paint (juce::Graphics& g)
@@ -215,7 +216,8 @@ void InfoComponent::paint (juce::Graphics& g)
     const auto left = juce::Justification::left;
     const auto drawSystemLine = [&] (const juce::String& text, float y)
     {
-        drawProportionalText (g, text, 0.82f, y, 0.18f, 0.02f, left);
+        // A margin to the screen's right edge: a longer line is squeezed or made smaller.
+        drawProportionalText (g, text, 0.82f, y, 0.165f, 0.02f, left);
     };
 
     drawSystemLine ("SAMPLERATE:", 0.03f);

@@ -1,6 +1,7 @@
 #include "StereoComponent.h"
 
 #include "CvxQ7LookAndFeelV1.h"
+#include "FittedText.h"
 #include "Palette.h"
 
 namespace
@@ -147,9 +148,9 @@ void StereoComponent::paint (juce::Graphics& g)
 
     // A caption wider than its box is squeezed to fit rather than cut off: the embedded face is less
     // condensed than the one these boxes were drawn for.
-    const auto caption = [&g] (const char* text, juce::Rectangle<float> box, juce::Justification justification)
+    const auto caption = [this, &g] (const char* text, juce::Rectangle<float> box, juce::Justification justification)
     {
-        g.drawFittedText (text, box.toNearestInt(), justification, 1, 0.5f);
+        FittedText::draw (g, *this, text, box.toNearestInt().toFloat(), justification, 1, 0.5f);
     };
 
     g.setColour (juce::Colours::darkgrey);
@@ -164,7 +165,7 @@ void StereoComponent::drawCaption (juce::Graphics& g, const juce::String& text, 
     g.setColour (colour);
     g.setFont (g.getCurrentFont().withHeight (0.35f * heightF));
     // Squeezed sideways rather than cut when the face is too wide for the field ("MUTE ALL").
-    g.drawFittedText (text, juce::Rectangle<float> (0.1f * widthF, 0.15f * heightF, 0.8f * widthF, 0.7f * heightF).toNearestInt(), juce::Justification::centred, 1, 0.5f);
+    FittedText::draw (g, *this, text, juce::Rectangle<float> (0.1f * widthF, 0.15f * heightF, 0.8f * widthF, 0.7f * heightF).toNearestInt().toFloat(), juce::Justification::centred, 1, 0.5f);
 }
 
 void StereoComponent::resized()
