@@ -159,7 +159,11 @@ juce::StringArray PresetLibrary::getUserPresetNames()
 
 void PresetLibrary::rescanUserPresets()
 {
+    if (operationDepth > 0 && scannedInOperation)
+        return;
+
     userPresetNames = userPresets.scan();
+    scannedInOperation = operationDepth > 0;
 }
 
 void PresetLibrary::selectFactoryPreset (int presetIndex)
@@ -178,6 +182,7 @@ void PresetLibrary::selectFactoryPreset (int presetIndex)
 
 void PresetLibrary::loadUserPreset (int presetIndex)
 {
+    const OneScanPerOperation oneScan (*this);
     const auto names = getUserPresetNames();
 
     if (! juce::isPositiveAndBelow (presetIndex, names.size()))
@@ -221,6 +226,7 @@ bool PresetLibrary::loadUserPresetByName (const juce::String& name)
 
 void PresetLibrary::nextPreset()
 {
+    const OneScanPerOperation oneScan (*this);
     rescanUserPresets();
 
     const auto numFactory = factoryPresetNames.size();
@@ -254,6 +260,7 @@ void PresetLibrary::nextPreset()
 
 void PresetLibrary::previousPreset()
 {
+    const OneScanPerOperation oneScan (*this);
     rescanUserPresets();
 
     const auto numFactory = factoryPresetNames.size();
@@ -320,6 +327,7 @@ bool PresetLibrary::saveUserPreset (const juce::String& name, bool compress)
     }
 
     userPresets.forget (file);
+    const OneScanPerOperation oneScan (*this);
     rescanUserPresets();
     loadUserPresetByName (safeName);
     return true;

@@ -100,6 +100,21 @@ private:
     void relocateCurrentPreset (const juce::String& name);
     void updateCachedDisplayName();
 
+    /** Within one operation (a step, a load by position, a save) the folder is scanned once: the scans its
+        parts would make again in the same moment could only find the same files.
+    */
+    struct OneScanPerOperation
+    {
+        explicit OneScanPerOperation (PresetLibrary& libraryToUse) : library (libraryToUse) { ++library.operationDepth; }
+        ~OneScanPerOperation()
+        {
+            if (--library.operationDepth == 0)
+                library.scannedInOperation = false;
+        }
+
+        PresetLibrary& library;
+    };
+
     void valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&) override;
     void valueTreeRedirected (juce::ValueTree&) override;
 
@@ -113,6 +128,8 @@ private:
     juce::Array<juce::ValueTree> factoryPresets;
     juce::StringArray factoryPresetNames;
     juce::StringArray userPresetNames;
+    int operationDepth = 0;
+    bool scannedInOperation = false;
 
     juce::ValueTree presetState;
 
