@@ -157,25 +157,36 @@ void nextPresetAfterOneFileChanged (benchmark::State& state)
     }
 }
 
-/** What the scan cache holds per preset (malloc's count of bytes in use), and what the preset's XML text
-    alone would take.
+/** What the scan cache holds per preset (malloc's count of bytes in use), against what it would hold if it
+    kept each preset as a tree.
 */
 void scanCacheMemory (benchmark::State& state)
 {
     juce::ScopedJuceInitialiser_GUI juce;
     PresetFolderFixture fixture ((int) state.range (0));
-    double bytes = 0.0;
+    double cacheBytes = 0.0, treeBytes = 0.0;
 
     for (auto _ : state)
     {
-        PresetScanCache cache (0);
+        {
+            PresetScanCache cache (0);
+            const auto before = ::mallinfo2().uordblks;
+            benchmark::DoNotOptimize (cache.scan (fixture.folder));
+            cacheBytes = (double) (::mallinfo2().uordblks - before);
+        }
+
+        std::vector<juce::ValueTree> trees;
+        trees.reserve ((size_t) state.range (0));
         const auto before = ::mallinfo2().uordblks;
-        benchmark::DoNotOptimize (cache.scan (fixture.folder));
-        bytes = (double) (::mallinfo2().uordblks - before);
+
+        for (const auto& file : fixture.folder.findChildFiles (juce::File::findFiles, false))
+            trees.push_back (PresetFile::read (file));
+
+        treeBytes = (double) (::mallinfo2().uordblks - before);
     }
 
-    state.counters["bytes_per_preset"] = bytes / (double) state.range (0);
-    state.counters["xml_text_bytes_per_preset"] = (double) PresetFolderFixture::typicalTree ("User Preset 500").toXmlString().getNumBytesAsUTF8();
+    state.counters["bytes_per_preset"] = cacheBytes / (double) state.range (0);
+    state.counters["as_trees_bytes_per_preset"] = treeBytes / (double) state.range (0);
 }
 
 /** The two ways to hand a remembered preset to a caller as a tree of its own: a copy of a kept tree, or a

@@ -120,7 +120,9 @@ juce::StringArray PresetScanCache::scan (const juce::File& folder)
 
             known = entries.files.emplace (std::string (fileName), Entry {}).first;
             known->second.presetName = std::move (name);
-            namesChanged = readInto (known->second, folder.getChildFile (juce::String::fromUTF8 (fileName.data(), (int) fileName.size())), stamp) || namesChanged;
+            bool isPreset = false;
+            readInto (known->second, folder.getChildFile (juce::String::fromUTF8 (fileName.data(), (int) fileName.size())), stamp, isPreset);
+            namesChanged = namesChanged || isPreset;
         }
         else if (! stamp.isRegular)
         {
@@ -128,7 +130,9 @@ juce::StringArray PresetScanCache::scan (const juce::File& folder)
         }
         else if (! isUnchanged (known->second, stamp))
         {
-            namesChanged = readInto (known->second, folder.getChildFile (juce::String::fromUTF8 (fileName.data(), (int) fileName.size())), stamp) || namesChanged;
+            bool presetnessChanged = false;
+            readInto (known->second, folder.getChildFile (juce::String::fromUTF8 (fileName.data(), (int) fileName.size())), stamp, presetnessChanged);
+            namesChanged = namesChanged || presetnessChanged;
         }
 
         known->second.lastSeenInScan = scanNumber;
@@ -178,7 +182,7 @@ juce::StringArray PresetScanCache::scan (const juce::File& folder)
             continue;
         }
 
-        namesChanged = namesChanged || it->second.tree.isValid();
+        namesChanged = namesChanged || it->second.isPreset;
         it = entries.files.erase (it);
     }
 
@@ -187,7 +191,7 @@ juce::StringArray PresetScanCache::scan (const juce::File& folder)
         entries.names.clearQuick();
 
         for (const auto& [fileName, entry] : entries.files)
-            if (entry.tree.isValid())
+            if (entry.isPreset)
                 entries.names.add (entry.presetName);
 
         PresetNameOrder::sort (entries.names);
@@ -204,24 +208,46 @@ juce::ValueTree PresetScanCache::read (const juce::File& file)
     if (! stamp.isRegular)
         return {};
 
-    const std::lock_guard<std::mutex> guard (lock);
-    const auto folder = folders.find (file.getParentDirectory().getFullPathName());
+    juce::String text;
 
-    if (folder != folders.end())
     {
-        const auto known = folder->second.files.find (file.getFileName().toStdString());
+        const std::lock_guard<std::mutex> guard (lock);
+        const auto folder = folders.find (file.getParentDirectory().getFullPathName());
 
-        if (known != folder->second.files.end())
+        if (folder != folders.end())
         {
-            if (! isUnchanged (known->second, stamp) && readInto (known->second, file, stamp))
-                folder->second.namesStale = true;
+            const auto known = folder->second.files.find (file.getFileName().toStdString());
 
-            return known->second.tree.createCopy();
+            if (known != folder->second.files.end())
+            {
+                auto& entry = known->second;
+
+                if (! isUnchanged (entry, stamp))
+                {
+                    bool presetnessChanged = false;
+                    auto tree = readInto (entry, file, stamp, presetnessChanged);
+                    folder->second.namesStale = folder->second.namesStale || presetnessChanged;
+                    return tree;
+                }
+
+                if (! entry.isPreset)
+                    return {};
+
+                text = entry.text;
+            }
         }
+
+        if (text.isEmpty())
+            ++numFileReads;
     }
 
-    // A file no scan listed is read but not remembered: a scan decides what counts.
-    ++numFileReads;
+    // A file no scan listed, or one whose text is not kept, is read again: a scan decides what counts.
+    if (text.isEmpty())
+        return PresetFile::read (file);
+
+    if (const auto xml = BoundedXml::parse (text.toRawUTF8(), text.getNumBytesAsUTF8()))
+        return juce::ValueTree::fromXml (*xml);
+
     return PresetFile::read (file);
 }
 
@@ -273,19 +299,31 @@ PresetScanCache::FolderEntries& PresetScanCache::folderEntriesFor (const juce::S
     return entries;
 }
 
-bool PresetScanCache::readInto (Entry& entry, const juce::File& file, const Stamp& stamp)
+juce::ValueTree PresetScanCache::readInto (Entry& entry, const juce::File& file, const Stamp& stamp, bool& presetnessChanged)
 {
-    const auto wasPreset = entry.tree.isValid();
+    const auto wasPreset = entry.isPreset;
     const auto readAt = nowNanos();
 
-    entry.tree = PresetFile::read (file);
+    auto tree = PresetFile::read (file);
+    entry.isPreset = tree.isValid();
+    entry.text = {};
+
+    if (const auto xml = entry.isPreset ? tree.createXml() : nullptr)
+    {
+        auto text = xml->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+
+        if ((int) text.getNumBytesAsUTF8() <= maxKeptTextBytes)
+            entry.text = std::move (text);
+    }
+
     entry.stamp = stamp;
     // A change within the same time stamp as the one read would leave the stamps equal: only a file that
     // was last changed well before it was read may be taken from the cache.
     entry.trusted = std::max (stamp.changedNanos, stamp.modifiedNanos) < readAt - trustAfterNanos;
     ++numFileReads;
 
-    return wasPreset != entry.tree.isValid();
+    presetnessChanged = wasPreset != entry.isPreset;
+    return tree;
 }
 
 bool PresetScanCache::isUnchanged (const Entry& entry, const Stamp& stamp) const noexcept

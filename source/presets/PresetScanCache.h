@@ -10,19 +10,24 @@
 /**
     What the process knows about the files of its presets folders, shared by every plug-in instance and the
     renderer, so that each file is read once and not once per instance and per scan. For each file it keeps
-    the last read's result (the preset tree, or "not a preset") with the file's stamps (size, modification
-    and change time, inode); a scan lists the folder, compares the stamps and reads only the files that are
-    new or changed. A file changed less than a moment before it was read could change again within the same
-    time stamp, so it is read again at every use until it is older.
+    the last read's result (the preset as compact XML text, or "not a preset") with the file's stamps (size,
+    modification and change time, inode); a scan lists the folder, compares the stamps and reads only the
+    files that are new or changed. A file changed less than a moment before it was read could change again
+    within the same time stamp, so it is read again at every use until it is older.
 
-    Any thread but the audio thread may call it; one lock guards it. Trees are handed out as fresh copies:
-    a ValueTree must never be shared between threads.
+    Any thread but the audio thread may call it; one lock guards it. Each caller gets a tree of its own, made
+    from the kept text: a ValueTree must never be shared between threads, and the text takes a sixth of the
+    memory of a tree for a few microseconds more per load.
 */
 class PresetScanCache
 {
 public:
     /** A file whose change time is this close to the moment it was read is not trusted yet. */
     static constexpr std::int64_t defaultTrustAfterNanos = 2'000'000'000;
+    /** A preset whose text is longer is not kept (only that it is one): a load reads its file again. This
+        bounds the memory a folder of strange but valid files can take.
+    */
+    static constexpr int maxKeptTextBytes = 16 * 1024;
 
     /** The cache of the process. */
     static PresetScanCache& getInstance();
@@ -35,8 +40,8 @@ public:
     */
     juce::StringArray scan (const juce::File& folder);
 
-    /** A fresh copy of the preset tree the file holds, or an invalid tree when it is not a preset; taken
-        from the cache while the file is one a scan listed and is unchanged since it was read.
+    /** The preset tree the file holds, as a tree of the caller's own, or an invalid tree when it is not a
+        preset; taken from the cache while the file is one a scan listed and is unchanged since it was read.
     */
     juce::ValueTree read (const juce::File& file);
 
@@ -66,7 +71,9 @@ private:
         Stamp stamp;
         bool trusted = false;
         juce::String presetName;
-        juce::ValueTree tree;
+        bool isPreset = false;
+        /** The preset's XML; empty when it is not kept. */
+        juce::String text;
         std::uint64_t lastSeenInScan = 0;
     };
 
@@ -79,8 +86,10 @@ private:
     };
 
     FolderEntries& folderEntriesFor (const juce::String& path);
-    /** Reads the file into the entry; true when whether it is a preset changed. */
-    bool readInto (Entry& entry, const juce::File& file, const Stamp& stamp);
+    /** Reads the file into the entry and returns its tree; presetnessChanged tells whether it was a preset
+        before and is not now, or the other way round.
+    */
+    juce::ValueTree readInto (Entry& entry, const juce::File& file, const Stamp& stamp, bool& presetnessChanged);
     bool isUnchanged (const Entry& entry, const Stamp& stamp) const noexcept;
     static Stamp stampOf (const juce::File& file);
     static std::int64_t nowNanos() noexcept;

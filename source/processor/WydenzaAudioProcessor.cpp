@@ -16,8 +16,7 @@ WydenzaAudioProcessor::WydenzaAudioProcessor()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
-    // A weak reference made now, on the constructing thread, lets host threads hand work to the message thread.
-    juce::WeakReference<WydenzaAudioProcessor> { this };
+    lifetime->processor = this;
 
     settingsOptions = SettingsFile::makeOptions();
     settings = SettingsFile::open (settingsOptions);
@@ -63,6 +62,12 @@ WydenzaAudioProcessor::WydenzaAudioProcessor()
 
 WydenzaAudioProcessor::~WydenzaAudioProcessor()
 {
+    // Work handed to the message thread and not yet done is dropped; work under way is waited for.
+    {
+        const std::lock_guard<std::mutex> guard (lifetime->lock);
+        lifetime->processor = nullptr;
+    }
+
     presets.reset();
     settings.reset();
 }
@@ -187,13 +192,10 @@ void WydenzaAudioProcessor::changeProgramName (int, const juce::String& newName)
 {
     if (! isMessageThreadOrNone())
     {
-        juce::MessageManager::callAsync ([weakThis = juce::WeakReference<WydenzaAudioProcessor> (this), newName]
-                                         {
-                                             if (auto* processor = weakThis.get())
-                                             {
-                                                 processor->applyPendingRestore();
-                                                 processor->presets->setPresetName (newName);
-                                             } });
+        callOnMessageThread ([newName] (WydenzaAudioProcessor& processor)
+                             {
+                                 processor.applyPendingRestore();
+                                 processor.presets->setPresetName (newName); });
         return;
     }
 
@@ -262,10 +264,20 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
         return;
     }
 
-    juce::MessageManager::callAsync ([weakThis = juce::WeakReference<WydenzaAudioProcessor> (this)]
+    callOnMessageThread ([] (WydenzaAudioProcessor& processor)
+                         { processor.applyPendingRestore(); });
+}
+
+void WydenzaAudioProcessor::callOnMessageThread (std::function<void (WydenzaAudioProcessor&)> work)
+{
+    // Hosts may destroy an instance on any thread, even while the message thread is about to do its work:
+    // the lock keeps the instance alive for the work, or the work from a destroyed instance.
+    juce::MessageManager::callAsync ([token = lifetime, work = std::move (work)]
                                      {
-                                         if (auto* processor = weakThis.get())
-                                             processor->applyPendingRestore(); });
+                                         const std::lock_guard<std::mutex> guard (token->lock);
+
+                                         if (token->processor != nullptr)
+                                             work (*token->processor); });
 }
 
 void WydenzaAudioProcessor::applyPendingRestore()

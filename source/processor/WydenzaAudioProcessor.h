@@ -9,7 +9,9 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 /** The plug-in instance the host creates: parameters, the stereo chain, state, presets and undo. */
 class WydenzaAudioProcessor : public juce::AudioProcessor,
@@ -257,6 +259,8 @@ private:
     /** The editor's values, the program name and the stepping direction as they are now. */
     PendingStateRestore::Settings currentSettings();
     static bool isMessageThreadOrNone();
+    /** Runs the work on the message thread later, unless the instance is destroyed first. */
+    void callOnMessageThread (std::function<void (WydenzaAudioProcessor&)> work);
 
     void readBlockSettings (StereoChainSettings& settings) const noexcept;
     void applySafeBassCoefficientsIfNeeded (double sampleRate) noexcept;
@@ -299,9 +303,17 @@ private:
     PendingStateRestore pendingRestore;
     bool applyingRestore = false;
 
+    /** Whether the instance still exists, for work handed to the message thread from a host's thread. */
+    struct Lifetime
+    {
+        std::mutex lock;
+        WydenzaAudioProcessor* processor = nullptr;
+    };
+
+    std::shared_ptr<Lifetime> lifetime { std::make_shared<Lifetime>() };
+
     std::atomic<bool> editorRefreshRequested { false };
     std::atomic<juce::uint32> changedParameters { 0 };
 
-    JUCE_DECLARE_WEAK_REFERENCEABLE (WydenzaAudioProcessor)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (WydenzaAudioProcessor)
 };
