@@ -4,8 +4,10 @@
 #include "presets/PresetScanCache.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace
@@ -59,6 +61,9 @@ TEST_F (PresetScanCacheTest, EveryKindOfChangeIsSeenAtTheNextScanAndNothingElseI
     EXPECT_EQ (cache.scan (presetsFolder()).size(), 6);
     EXPECT_EQ (widthIn (cache.read (fileOf ("Kept"))), 0.25f);
     EXPECT_EQ (cache.getNumFileReads(), 6) << "an unchanged folder is not read again";
+
+    // The changes below get change times of a later tick of the file system's clock than the reads.
+    std::this_thread::sleep_for (std::chrono::milliseconds (30));
 
     writeUserPreset ("Changed", { { "StereoWidth", 0.75f }, { "Pan", 0.1f } });
 
