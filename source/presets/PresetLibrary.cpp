@@ -28,7 +28,12 @@ PresetLibrary::~PresetLibrary()
 //==============================================================================
 juce::ValueTree PresetLibrary::createPresetTree()
 {
-    auto tree = PresetTree::create (getPresetDisplayName());
+    return createPresetTreeNamed (getPresetDisplayName());
+}
+
+juce::ValueTree PresetLibrary::createPresetTreeNamed (const juce::String& name)
+{
+    auto tree = PresetTree::create (name);
 
     for (auto i = 0; i < owner.getNumPresetParameters(); ++i)
         setParameterValueInTree (tree, i, owner.getPresetParameterValue (i));
@@ -154,7 +159,11 @@ juce::StringArray PresetLibrary::getUserPresetNames()
 
 void PresetLibrary::rescanUserPresets()
 {
+    if (operationDepth > 0 && scannedInOperation)
+        return;
+
     userPresetNames = userPresets.scan();
+    scannedInOperation = operationDepth > 0;
 }
 
 void PresetLibrary::selectFactoryPreset (int presetIndex)
@@ -173,6 +182,7 @@ void PresetLibrary::selectFactoryPreset (int presetIndex)
 
 void PresetLibrary::loadUserPreset (int presetIndex)
 {
+    const OneScanPerOperation oneScan (*this);
     const auto names = getUserPresetNames();
 
     if (! juce::isPositiveAndBelow (presetIndex, names.size()))
@@ -201,7 +211,7 @@ bool PresetLibrary::loadUserPresetByName (const juce::String& name)
         return false;
 
     // The file may have been replaced since the last scan: only a tree that reads as a preset is taken.
-    const auto loaded = PresetFile::read (file);
+    const auto loaded = userPresets.read (file);
 
     if (! loaded.isValid())
         return false;
@@ -216,6 +226,7 @@ bool PresetLibrary::loadUserPresetByName (const juce::String& name)
 
 void PresetLibrary::nextPreset()
 {
+    const OneScanPerOperation oneScan (*this);
     rescanUserPresets();
 
     const auto numFactory = factoryPresetNames.size();
@@ -249,6 +260,7 @@ void PresetLibrary::nextPreset()
 
 void PresetLibrary::previousPreset()
 {
+    const OneScanPerOperation oneScan (*this);
     rescanUserPresets();
 
     const auto numFactory = factoryPresetNames.size();
@@ -315,6 +327,7 @@ bool PresetLibrary::saveUserPreset (const juce::String& name, bool compress)
     }
 
     userPresets.forget (file);
+    const OneScanPerOperation oneScan (*this);
     rescanUserPresets();
     loadUserPresetByName (safeName);
     return true;
@@ -347,23 +360,29 @@ void PresetLibrary::reapplyCurrentPreset()
     owner.presetChanged();
 }
 
-void PresetLibrary::rebuildAfterRestore (int storedStepFactory)
+void PresetLibrary::rebuildAfterRestore (const juce::String& restoredName, std::optional<bool> stepFactory, const std::optional<juce::String>& relocationName)
 {
-    if (storedStepFactory == 1)
-        stepFactoryPresets = true;
-    else if (storedStepFactory == 0)
-        stepFactoryPresets = false;
+    // Steps recorded before the restore act on the tree it replaces, which gets the restored name as a rename
+    // would. The new tree takes the name as it was saved: the replaced tree's display name would carry its
+    // own "*" into a preset that is not modified.
+    if (presetState.isValid())
+        presetState.setProperty (PresetTree::presetNameProperty, restoredName, &undoManager);
 
-    presetState = createPresetTree();
+    if (stepFactory.has_value())
+        stepFactoryPresets = *stepFactory;
 
-    if (storedStepFactory != -1)
-        relocateCurrentPreset();
+    presetState = createPresetTreeNamed (restoredName);
+
+    if (relocationName.has_value())
+        relocateCurrentPreset (*relocationName);
+
+    owner.presetNameChanged();
 }
 
-void PresetLibrary::relocateCurrentPreset()
+void PresetLibrary::relocateCurrentPreset (const juce::String& name)
 {
     const auto& names = stepFactoryPresets ? factoryPresetNames : userPresetNames;
-    const auto found = names.indexOf (getPresetDisplayName());
+    const auto found = names.indexOf (name);
 
     if (found >= 0)
         currentPresetIndex = found;

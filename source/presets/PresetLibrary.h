@@ -4,12 +4,15 @@
 
 #include <juce_data_structures/juce_data_structures.h>
 
+#include <atomic>
+#include <optional>
+
 /**
     The current preset and the presets it can become: the current preset tree with its display name and
     modified mark, the factory presets, the user presets folder, and the ring that NEXT and PREV step
     through (the factory presets, then the user presets). It selects, loads, steps, renames, saves and,
     after a state restore, finds the current preset again. Message thread only, except
-    getDisplayNameFromAnyThread.
+    getDisplayNameFromAnyThread and isSteppingFactoryPresets.
 */
 class PresetLibrary : private juce::ValueTree::Listener
 {
@@ -79,21 +82,38 @@ public:
     /** Re-applies the current preset after the undo manager has undone or redone a step. */
     void reapplyCurrentPreset();
 
-    /** After a state restore: the current preset becomes a tree of the restored values, found again in
-        the factory or user list when a stepping direction was stored.
+    /** After a state restore: the restored name is recorded on the current preset, which is then replaced
+        by a tree of the restored values named exactly so (unmodified); the stepping direction is set when
+        one was stored, and the preset is looked up by relocationName in the list of that direction.
     */
-    void rebuildAfterRestore (int storedStepFactory);
+    void rebuildAfterRestore (const juce::String& restoredName, std::optional<bool> stepFactory, const std::optional<juce::String>& relocationName);
 
     juce::File getUserPresetsFolder() const { return userPresets.getFolder(); }
     int getCurrentPresetIndex() const noexcept { return currentPresetIndex; }
-    bool isSteppingFactoryPresets() const noexcept { return stepFactoryPresets; }
+    bool isSteppingFactoryPresets() const noexcept { return stepFactoryPresets.load (std::memory_order_relaxed); }
     const juce::ValueTree& getPresetState() const noexcept { return presetState; }
 
 private:
     void buildFactoryPresets();
     void resolveUserPresetsFolder (juce::PropertiesFile& settings);
-    void relocateCurrentPreset();
+    juce::ValueTree createPresetTreeNamed (const juce::String& name);
+    void relocateCurrentPreset (const juce::String& name);
     void updateCachedDisplayName();
+
+    /** Within one operation (a step, a load by position, a save) the folder is scanned once: the scans its
+        parts would make again in the same moment could only find the same files.
+    */
+    struct OneScanPerOperation
+    {
+        explicit OneScanPerOperation (PresetLibrary& libraryToUse) : library (libraryToUse) { ++library.operationDepth; }
+        ~OneScanPerOperation()
+        {
+            if (--library.operationDepth == 0)
+                library.scannedInOperation = false;
+        }
+
+        PresetLibrary& library;
+    };
 
     void valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&) override;
     void valueTreeRedirected (juce::ValueTree&) override;
@@ -101,12 +121,15 @@ private:
     Owner& owner;
     juce::UndoManager& undoManager;
 
-    bool stepFactoryPresets = true;
+    // Read by the host's threads when they ask for the state.
+    std::atomic<bool> stepFactoryPresets { true };
     int currentPresetIndex = 0;
     UserPresetFolder userPresets;
     juce::Array<juce::ValueTree> factoryPresets;
     juce::StringArray factoryPresetNames;
     juce::StringArray userPresetNames;
+    int operationDepth = 0;
+    bool scannedInOperation = false;
 
     juce::ValueTree presetState;
 

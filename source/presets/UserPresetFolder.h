@@ -2,11 +2,9 @@
 
 #include <juce_data_structures/juce_data_structures.h>
 
-#include <map>
-
-/** The folder of user preset files and the scan that lists the valid ones. A scan remembers, per file, its
-    size and modification time and whether it read as a preset, so unchanged files are not parsed again;
-    the names it returns are the same as from reading every file.
+/** The folder of user preset files an instance uses, the scan that lists the valid ones and the reading of
+    one of them. What is read is kept in the process's PresetScanCache, shared with every other instance, so
+    unchanged files are not read again; the names and trees are the same as from reading every file.
 */
 class UserPresetFolder
 {
@@ -22,10 +20,13 @@ public:
     bool setFolder (const juce::File& folder);
     const juce::File& getFolder() const noexcept { return folder; }
 
-    /** Names (file names without ".q7p") of the files directly in the folder that read as presets, in the
-        order the directory listing gives them.
+    /** Names (file names without ".q7p") of the files directly in the folder that read as presets, in
+        PresetNameOrder.
     */
     juce::StringArray scan();
+
+    /** The preset tree of the named file (a copy of its own), or an invalid tree when it is not a preset. */
+    juce::ValueTree read (const juce::File& file);
 
     /** The file for a preset name, or an invalid File when the name is empty or would lead outside the
         folder.
@@ -36,24 +37,7 @@ public:
     void forget (const juce::File& file);
 
 private:
-    struct Stamp
-    {
-        juce::int64 size = -1, modifiedNanos = 0, changedNanos = 0, fileId = 0;
-        bool isRegular = false;
-
-        bool operator== (const Stamp& other) const noexcept;
-    };
-
-    struct Entry
-    {
-        Stamp stamp;
-        bool isPreset = false;
-    };
-
-    static Stamp stampOf (const juce::File& file);
-
     juce::File folder;
-    std::map<juce::String, Entry> cache;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (UserPresetFolder)
 };

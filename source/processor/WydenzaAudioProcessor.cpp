@@ -16,8 +16,7 @@ WydenzaAudioProcessor::WydenzaAudioProcessor()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
-    // A weak reference made now, on the constructing thread, lets host threads hand work to the message thread.
-    juce::WeakReference<WydenzaAudioProcessor> { this };
+    lifetime->processor = this;
 
     settingsOptions = SettingsFile::makeOptions();
     settings = SettingsFile::open (settingsOptions);
@@ -63,6 +62,12 @@ WydenzaAudioProcessor::WydenzaAudioProcessor()
 
 WydenzaAudioProcessor::~WydenzaAudioProcessor()
 {
+    // Work handed to the message thread and not yet done is dropped; work under way is waited for.
+    {
+        const std::lock_guard<std::mutex> guard (lifetime->lock);
+        lifetime->processor = nullptr;
+    }
+
     presets.reset();
     settings.reset();
 }
@@ -133,8 +138,50 @@ void WydenzaAudioProcessor::setParameter (int parameterIndex, float newValue)
 }
 
 //==============================================================================
+namespace
+{
+/** What a "Q7PLUGINSETTINGS" element restores besides the parameter values. */
+PendingStateRestore::Restore restoreOf (const juce::XmlElement& xml)
+{
+    PendingStateRestore::Restore restore;
+
+    // A height that cannot give a usable window (zero, negative, absurd) falls back to the default one.
+    if (const auto stored = xml.getIntAttribute ("defaultEditorHeight"); xml.hasAttribute ("defaultEditorHeight") && WydenzaAudioProcessor::isUsableEditorHeight (stored))
+        restore.defaultEditorHeight = stored;
+
+    if (const auto stored = xml.getIntAttribute ("lastEditorHeight"); xml.hasAttribute ("lastEditorHeight") && WydenzaAudioProcessor::isUsableEditorHeight (stored))
+        restore.lastEditorHeight = stored;
+
+    // A corrupt number must not reach the editor as NaN or infinity.
+    const auto finiteOrZero = [] (double v)
+    { return PresetTree::fitsAFloat (v) ? v : 0.0; };
+
+    restore.colourSchemeBrightness = (float) finiteOrZero (xml.getDoubleAttribute ("colourSchemeBrightnessAsDouble", 0.0));
+    restore.programName = xml.getStringAttribute ("programName", "(NO NAME)");
+
+    if (xml.hasAttribute ("channelName"))
+        restore.channelName = xml.getStringAttribute ("channelName");
+
+    restore.expertMode = finiteOrZero (xml.getDoubleAttribute ("expertModeAsDouble", 0.0));
+
+    // 1 and 0 choose the list NEXT and PREV step through; any stored value has the preset looked up again.
+    if (const auto stepFactory = xml.getIntAttribute ("stepFactoryPresets", -1); stepFactory != -1)
+    {
+        if (stepFactory == 0 || stepFactory == 1)
+            restore.stepFactoryPresets = stepFactory == 1;
+
+        restore.relocationName = restore.programName;
+    }
+
+    return restore;
+}
+} // namespace
+
 const juce::String WydenzaAudioProcessor::getProgramName (int)
 {
+    if (const auto pending = pendingRestore.peek())
+        return pending->restore.programName;
+
     if (juce::MessageManager::existsAndIsCurrentThread())
         return getPresetDisplayName();
 
@@ -143,31 +190,36 @@ const juce::String WydenzaAudioProcessor::getProgramName (int)
 
 void WydenzaAudioProcessor::changeProgramName (int, const juce::String& newName)
 {
-    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
-
-    if (messageManager != nullptr && ! messageManager->isThisTheMessageThread())
+    if (! isMessageThreadOrNone())
     {
-        juce::MessageManager::callAsync ([weakThis = juce::WeakReference<WydenzaAudioProcessor> (this), newName]
-                                         {
-                                             if (auto* processor = weakThis.get())
-                                                 processor->presets->setPresetName (newName); });
+        callOnMessageThread ([newName] (WydenzaAudioProcessor& processor)
+                             {
+                                 processor.applyPendingRestore();
+                                 processor.presets->setPresetName (newName); });
         return;
     }
 
+    applyPendingRestore();
     presets->setPresetName (newName);
 }
 
 //==============================================================================
 void WydenzaAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
+    auto state = currentSettings();
+
+    // A restore that waits for the message thread is what the host must get back.
+    if (const auto pending = pendingRestore.peek())
+        pending->restore.applyTo (state);
+
     juce::XmlElement xml (PluginStateXml::tagName);
-    xml.setAttribute ("defaultEditorHeight", defaultEditorHeight);
-    xml.setAttribute ("lastEditorHeight", lastEditorHeight);
-    xml.setAttribute ("colourSchemeBrightnessAsDouble", (double) colourSchemeBrightness);
-    xml.setAttribute ("programName", getProgramName (0));
-    xml.setAttribute ("channelName", channelName);
-    xml.setAttribute ("expertModeAsDouble", expertMode);
-    xml.setAttribute ("stepFactoryPresets", isSteppingFactoryPresets() ? 1 : 0);
+    xml.setAttribute ("defaultEditorHeight", state.defaultEditorHeight);
+    xml.setAttribute ("lastEditorHeight", state.lastEditorHeight);
+    xml.setAttribute ("colourSchemeBrightnessAsDouble", (double) state.colourSchemeBrightness);
+    xml.setAttribute ("programName", state.programName);
+    xml.setAttribute ("channelName", state.channelName);
+    xml.setAttribute ("expertModeAsDouble", state.expertMode);
+    xml.setAttribute ("stepFactoryPresets", state.stepFactoryPresets ? 1 : 0);
 
     for (auto i = 0; i < parameters.size(); ++i)
         xml.setAttribute (parameters.getName (i), (double) parameters.getValue (i));
@@ -182,28 +234,19 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     if (xml == nullptr)
         return;
 
-    // A corrupt number must not reach the signal chain or the editor's geometry as NaN or infinity, nor
-    // become infinite on the way to single precision.
-    const auto finiteOrZero = [] (double v)
-    { return PresetTree::fitsAFloat (v) ? v : 0.0; };
+    const auto onMessageThread = isMessageThreadOrNone();
 
-    // A height that cannot give a usable window (zero, negative, absurd) falls back to the default one.
-    if (const auto storedDefault = xml->getIntAttribute ("defaultEditorHeight", defaultEditorHeight); isUsableEditorHeight (storedDefault))
-        defaultEditorHeight = storedDefault;
+    // An earlier restore from another thread that still waits is carried out first.
+    if (onMessageThread)
+        applyPendingRestore();
 
-    lastEditorHeight = xml->getIntAttribute ("lastEditorHeight", defaultEditorHeight);
-
-    if (! isUsableEditorHeight (lastEditorHeight))
-        lastEditorHeight = defaultEditorHeight;
-    colourSchemeBrightness = (float) finiteOrZero (xml->getDoubleAttribute ("colourSchemeBrightnessAsDouble", 0.0));
-    presets->setPresetName (xml->getStringAttribute ("programName", "(NO NAME)"));
-    channelName = xml->getStringAttribute ("channelName", channelName);
-    expertMode = finiteOrZero (xml->getDoubleAttribute ("expertModeAsDouble", 0.0));
-
-    const auto storedStepFactory = xml->getIntAttribute ("stepFactoryPresets", -1);
-
+    // A corrupt number must not reach the signal chain as NaN or infinity, nor become infinite on the way
+    // to single precision.
     for (auto i = 0; i < parameters.size(); ++i)
-        parameters.setValue (i, (float) finiteOrZero (xml->getDoubleAttribute (parameters.getName (i), 0.0)));
+    {
+        const auto value = xml->getDoubleAttribute (parameters.getName (i), 0.0);
+        parameters.setValue (i, (float) (PresetTree::fitsAFloat (value) ? value : 0.0));
+    }
 
     // The restored crossover takes effect at the next block.
     safeBassCoefficientsStale.store (true, std::memory_order_release);
@@ -213,12 +256,81 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     for (auto i = 0; i < parameters.size(); ++i)
         sendParamChangeMessageToListeners (i, parameters.getValue (i));
 
-    presets->rebuildAfterRestore (storedStepFactory);
+    pendingRestore.post (restoreOf (*xml));
 
-    // The restore is one undo step of its own. Left open, the step would grow with every restore a host
-    // makes, each one keeping the replaced preset tree alive, and the undo limits could never trim it.
-    endUndoStep();
-    refreshEditor();
+    if (onMessageThread)
+    {
+        applyPendingRestore();
+        return;
+    }
+
+    callOnMessageThread ([] (WydenzaAudioProcessor& processor)
+                         { processor.applyPendingRestore(); });
+}
+
+void WydenzaAudioProcessor::callOnMessageThread (std::function<void (WydenzaAudioProcessor&)> work)
+{
+    // Hosts may destroy an instance on any thread, even while the message thread is about to do its work:
+    // the lock keeps the instance alive for the work, or the work from a destroyed instance.
+    juce::MessageManager::callAsync ([token = lifetime, work = std::move (work)]
+                                     {
+                                         const std::lock_guard<std::mutex> guard (token->lock);
+
+                                         if (token->processor != nullptr)
+                                             work (*token->processor); });
+}
+
+void WydenzaAudioProcessor::applyPendingRestore()
+{
+    // A host may call back into the processor while a restore is carried out; the outer call finishes it.
+    if (applyingRestore)
+        return;
+
+    const juce::ScopedValueSetter<bool> applying (applyingRestore, true);
+    auto applied = false;
+
+    while (const auto pending = pendingRestore.peek())
+    {
+        applied = true;
+        auto state = currentSettings();
+        pending->restore.applyTo (state);
+
+        defaultEditorHeight = state.defaultEditorHeight;
+        lastEditorHeight = state.lastEditorHeight;
+        colourSchemeBrightness = state.colourSchemeBrightness;
+        channelName = state.channelName;
+        expertMode = state.expertMode;
+
+        presets->rebuildAfterRestore (pending->restore.programName, pending->restore.stepFactoryPresets, pending->restore.relocationName);
+
+        // The restore is one undo step of its own. Left open, the step would grow with every restore a host
+        // makes, each one keeping the replaced preset tree alive, and the undo limits could never trim it.
+        endUndoStep();
+        pendingRestore.done (*pending);
+    }
+
+    if (applied)
+        refreshEditor();
+}
+
+PendingStateRestore::Settings WydenzaAudioProcessor::currentSettings()
+{
+    PendingStateRestore::Settings state;
+    state.defaultEditorHeight = defaultEditorHeight;
+    state.lastEditorHeight = lastEditorHeight;
+    state.colourSchemeBrightness = colourSchemeBrightness;
+    state.programName = juce::MessageManager::existsAndIsCurrentThread() ? getPresetDisplayName() : presets->getDisplayNameFromAnyThread();
+    state.channelName = channelName;
+    state.expertMode = expertMode;
+    state.stepFactoryPresets = isSteppingFactoryPresets();
+    return state;
+}
+
+bool WydenzaAudioProcessor::isMessageThreadOrNone()
+{
+    // Without a message manager there is no message thread, and no editor to race.
+    const auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
+    return messageManager == nullptr || messageManager->isThisTheMessageThread();
 }
 
 //==============================================================================
@@ -238,6 +350,7 @@ void WydenzaAudioProcessor::setParameterFromEditor (const juce::String& paramete
     if (parameterIndex < 0)
         return;
 
+    applyPendingRestore();
     setParameterNotifyingHostByIndex (parameterIndex, value);
     presets->recordParameterChange (parameterIndex, value);
 
@@ -273,12 +386,14 @@ void WydenzaAudioProcessor::endParameterGestureFromEditor (const juce::String& p
 
 void WydenzaAudioProcessor::undo()
 {
+    applyPendingRestore();
     undoHistory.undo();
     reapplyCurrentPreset();
 }
 
 void WydenzaAudioProcessor::redo()
 {
+    applyPendingRestore();
     undoHistory.redo();
     reapplyCurrentPreset();
 }

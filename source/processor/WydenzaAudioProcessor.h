@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ParameterSet.h"
+#include "PendingStateRestore.h"
 #include "StereoChain.h"
 #include "UndoHistory.h"
 #include "presets/PresetLibrary.h"
@@ -8,7 +9,9 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 /** The plug-in instance the host creates: parameters, the stereo chain, state, presets and undo. */
 class WydenzaAudioProcessor : public juce::AudioProcessor,
@@ -60,7 +63,9 @@ public:
     int getNumPrograms() override { return 1; }
     int getCurrentProgram() override { return 0; }
     void setCurrentProgram (int) override {}
-    /** The display name for any index; safe from any thread. */
+    /** The display name for any index (the restored one while a restore waits for the message thread);
+        safe from any thread.
+    */
     const juce::String getProgramName (int) override;
     /** Sets "PresetName" of the current preset through the undo manager, then tells the host. A call from
         another thread is carried out on the message thread.
@@ -69,7 +74,12 @@ public:
 
     /** The "Q7PLUGINSETTINGS" element: editor values, program name, channel name and every parameter. */
     void getStateInformation (juce::MemoryBlock& destData) override;
-    /** Restores a chunk from getStateInformation; anything else (foreign, corrupt, empty) changes nothing. */
+    /** Restores a chunk from getStateInformation; anything else (foreign, corrupt, empty) changes nothing.
+        The parameters take their values at once. The rest (the current preset and its name, the undo step,
+        the editor's values) is carried out on the message thread: at once when called there, otherwise as
+        soon as the message thread gets to it; until then getStateInformation and getProgramName answer with
+        the restored values, so a host that runs no message loop gets back what it restored.
+    */
     void setStateInformation (const void* data, int sizeInBytes) override;
 
     //==============================================================================
@@ -94,24 +104,52 @@ public:
     juce::StringArray getUserPresetNames() { return presets->getUserPresetNames(); }
     void rescanUserPresets() { presets->rescanUserPresets(); }
 
-    void selectFactoryPreset (int presetIndex) { presets->selectFactoryPreset (presetIndex); }
-    void loadUserPreset (int presetIndex) { presets->loadUserPreset (presetIndex); }
+    void selectFactoryPreset (int presetIndex)
+    {
+        applyPendingRestore();
+        presets->selectFactoryPreset (presetIndex);
+    }
+    void loadUserPreset (int presetIndex)
+    {
+        applyPendingRestore();
+        presets->loadUserPreset (presetIndex);
+    }
     /** Loads the named user preset file; false (and nothing changed) when it is missing or not a preset. */
-    bool loadUserPresetByName (const juce::String& name) { return presets->loadUserPresetByName (name); }
-    void nextPreset() { presets->nextPreset(); }
-    void previousPreset() { presets->previousPreset(); }
+    bool loadUserPresetByName (const juce::String& name)
+    {
+        applyPendingRestore();
+        return presets->loadUserPresetByName (name);
+    }
+    void nextPreset()
+    {
+        applyPendingRestore();
+        presets->nextPreset();
+    }
+    void previousPreset()
+    {
+        applyPendingRestore();
+        presets->previousPreset();
+    }
 
     /** Saves the current preset as a user preset file. The name keeps only the characters of
         presetNameCharacters; returns false, leaving the preset and the lists as they were, when that
         leaves no name or the file could not be written.
     */
-    bool saveUserPreset (const juce::String& name, bool compress) { return presets->saveUserPreset (name, compress); }
+    bool saveUserPreset (const juce::String& name, bool compress)
+    {
+        applyPendingRestore();
+        return presets->saveUserPreset (name, compress);
+    }
 
     /** The rename rule for a name typed by the user: trimmed, reduced to presetNameCharacters and, when
         not empty, made the preset's name (one undo step). Returns the accepted name, or an empty string when
         rejected (the editor then shows presetNameRejectedMessage).
     */
-    juce::String renamePresetFromEditor (const juce::String& typedName) { return presets->renamePresetFromEditor (typedName); }
+    juce::String renamePresetFromEditor (const juce::String& typedName)
+    {
+        applyPendingRestore();
+        return presets->renamePresetFromEditor (typedName);
+    }
 
     /** Re-applies the current preset after the undo manager has undone or redone a step. */
     void reapplyCurrentPreset() { presets->reapplyCurrentPreset(); }
@@ -214,6 +252,16 @@ private:
 
     void setParameterNotifyingHostByIndex (int parameterIndex, float value);
 
+    /** Carries out a restore that waits for the message thread (message thread only). Every operation of
+        the message thread on the current preset calls it first, so that it acts on the restored preset.
+    */
+    void applyPendingRestore();
+    /** The editor's values, the program name and the stepping direction as they are now. */
+    PendingStateRestore::Settings currentSettings();
+    static bool isMessageThreadOrNone();
+    /** Runs the work on the message thread later, unless the instance is destroyed first. */
+    void callOnMessageThread (std::function<void (WydenzaAudioProcessor&)> work);
+
     void readBlockSettings (StereoChainSettings& settings) const noexcept;
     void applySafeBassCoefficientsIfNeeded (double sampleRate) noexcept;
     static void raisePeak (std::atomic<float>& peak, float level) noexcept;
@@ -252,9 +300,20 @@ private:
     // Built once the parameters exist; released first.
     std::unique_ptr<PresetLibrary> presets;
 
+    PendingStateRestore pendingRestore;
+    bool applyingRestore = false;
+
+    /** Whether the instance still exists, for work handed to the message thread from a host's thread. */
+    struct Lifetime
+    {
+        std::mutex lock;
+        WydenzaAudioProcessor* processor = nullptr;
+    };
+
+    std::shared_ptr<Lifetime> lifetime { std::make_shared<Lifetime>() };
+
     std::atomic<bool> editorRefreshRequested { false };
     std::atomic<juce::uint32> changedParameters { 0 };
 
-    JUCE_DECLARE_WEAK_REFERENCEABLE (WydenzaAudioProcessor)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (WydenzaAudioProcessor)
 };

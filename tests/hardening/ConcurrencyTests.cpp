@@ -3,6 +3,7 @@
 #include "HardeningHelpers.h"
 #include "PresetTestHelpers.h"
 #include "presets/FactoryPresets.h"
+#include "presets/PresetNameOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -291,8 +292,8 @@ TEST_F (ConcurrencyTest, StateAndPresetOperationsOnTheMessageThreadWhileTheHostA
     for (auto i = 0; i < p->getParameterSet().size(); ++i)
         EXPECT_EQ (p->getParameter (i), reference.getParameter (i)) << p->getParameterName (i);
 
-    // A restore names the new preset by the display name before it, so a modified mark ("*") may come along.
-    EXPECT_EQ (p->getProgramName (0).trimCharactersAtEnd ("*"), reference.getProgramName (0).trimCharactersAtEnd ("*"));
+    // The restored preset is named as it was saved, whatever the preset before it was.
+    EXPECT_EQ (p->getProgramName (0), reference.getProgramName (0));
 
     audio.stopAndJoin();
     EXPECT_EQ (timer.badPeaks, 0);
@@ -381,4 +382,130 @@ TEST (Concurrency, TheEditorOpensAndClosesWhileTheHostAutomatesAndPlays)
     audio.stopAndJoin();
     EXPECT_GT (audio.getBlocks(), 200);
     EXPECT_GT (automation.getRounds(), 200);
+}
+
+TEST_F (ConcurrencyTest, AHostRestoresOnItsOwnThreadWhileTheEditorIsOpenAndAudioRuns)
+{
+    // Two states to restore in turn, each as another instance saved it.
+    std::array<juce::MemoryBlock, 2> chunks;
+
+    for (size_t i = 0; i < chunks.size(); ++i)
+    {
+        WydenzaAudioProcessor source;
+        source.selectFactoryPreset (i == 0 ? 3 : 9);
+        source.setParameterFromEditor ("Pan", i == 0 ? 0.2f : 0.7f, i == 0);
+        source.channelName = i == 0 ? "First" : "Second";
+        source.expertMode = (double) i;
+        source.getStateInformation (chunks[i]);
+    }
+
+    auto p = makeProcessor();
+    prepare (*p, 48000.0, 256);
+    std::unique_ptr<juce::AudioProcessorEditor> editor (p->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+
+    AudioThread audio (*p);
+    std::atomic<bool> stop { false };
+    std::atomic<int> restores { 0 };
+    std::thread host ([&]
+                      {
+                          while (! stop.load())
+                          {
+                              const auto& chunk = chunks[(size_t) (restores.load() % 2)];
+                              p->setStateInformation (chunk.getData(), (int) chunk.getSize());
+                              p->getProgramName (0);
+                              restores.fetch_add (1);
+                              std::this_thread::sleep_for (std::chrono::milliseconds (1));
+                          } });
+
+    const auto end = Clock::now() + runTime;
+
+    while (Clock::now() < end || restores.load() < 200)
+    {
+        // The editor's timers and the restores posted to the message thread run here.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+        dynamic_cast<juce::Timer&> (*editor).timerCallback();
+    }
+
+    stop.store (true);
+    host.join();
+    dispatchMessages();
+    dynamic_cast<juce::Timer&> (*editor).timerCallback();
+
+    const auto& last = chunks[(size_t) ((restores.load() - 1) % 2)];
+    EXPECT_EQ (stateOf (*p), last);
+    EXPECT_FALSE (p->isPresetModified());
+    EXPECT_EQ (p->getPresetDisplayName(), p->getProgramName (0));
+
+    editor.reset();
+    audio.stopAndJoin();
+    EXPECT_GT (audio.getBlocks(), 0);
+}
+
+TEST_F (ConcurrencyTest, TwoInstancesScanOnTheirOwnThreadsWhileTheFolderChanges)
+{
+    juce::StringArray stable;
+
+    for (auto i = 0; i < 20; ++i)
+    {
+        stable.add ("Stable " + juce::String (i));
+        writeUserPreset (stable[i], { { "StereoWidth", 0.05f * (float) i } });
+    }
+
+    std::array<std::unique_ptr<WydenzaAudioProcessor>, 2> instances { makeProcessor(), makeProcessor() };
+    std::atomic<bool> stop { false };
+    std::atomic<int> scans { 0 }, badLists { 0 };
+
+    const auto scanAndStep = [&] (WydenzaAudioProcessor& p)
+    {
+        while (! stop.load())
+        {
+            // Every list holds the files that never went away, once each, in order.
+            const auto names = p.getUserPresetNames();
+            auto ordered = true;
+
+            for (auto i = 0; i + 1 < names.size(); ++i)
+                ordered = ordered && PresetNameOrder::compare (names[i], names[i + 1]) < 0;
+
+            for (const auto& name : stable)
+                ordered = ordered && names.contains (name);
+
+            if (! ordered)
+                badLists.fetch_add (1);
+
+            p.nextPreset();
+            scans.fetch_add (1);
+        }
+    };
+
+    std::thread first (scanAndStep, std::ref (*instances[0]));
+    std::thread second (scanAndStep, std::ref (*instances[1]));
+
+    const auto end = Clock::now() + runTime;
+
+    for (auto round = 0; Clock::now() < end || scans.load() < 200; ++round)
+    {
+        // Files come, change, move and go; the stable ones are rewritten in place of themselves.
+        const auto churn = "Churn " + juce::String (round % 7);
+        writeUserPreset (churn, { { "Pan", 0.1f * (float) (round % 10) } }, round % 2 == 0);
+        writeUserPreset (stable[round % stable.size()], { { "StereoWidth", 0.5f } });
+        presetsFolder().getChildFile (churn + ".q7p").moveFileTo (presetsFolder().getChildFile ("Moved " + juce::String (round % 5) + ".q7p"));
+        presetsFolder().getChildFile ("Moved " + juce::String ((round + 2) % 5) + ".q7p").deleteFile();
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+    }
+
+    stop.store (true);
+    first.join();
+    second.join();
+    EXPECT_EQ (badLists.load(), 0);
+
+    // Once the folder rests, both list exactly what it holds.
+    juce::StringArray held;
+
+    for (const auto& file : presetsFolder().findChildFiles (juce::File::findFiles, false, "*.q7p"))
+        held.add (file.getFileNameWithoutExtension());
+
+    PresetNameOrder::sort (held);
+    EXPECT_EQ (instances[0]->getUserPresetNames(), held);
+    EXPECT_EQ (instances[1]->getUserPresetNames(), held);
 }

@@ -426,6 +426,10 @@ TEST_F (PresetLibraryTest, OnlyFilesThatLoadByTheirNameAreListed)
     for (const auto* name : { "Wide.Q7P", "Odd.Q7p", ".q7p", ".hidden.q7p" })
         ASSERT_TRUE (good.copyFileTo (presetsFolder().getChildFile (name))) << name;
 
+    // A name whose bytes are no UTF-8 text cannot be spelled back to the same file.
+    const auto notText = presetsFolder().getFullPathName().toStdString() + "/Bad\xff.q7p";
+    ASSERT_EQ (::link (good.getFullPathName().toRawUTF8(), notText.c_str()), 0);
+
     const auto names = p->getUserPresetNames();
     EXPECT_EQ (names, juce::StringArray ("Good"));
 

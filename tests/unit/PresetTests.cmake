@@ -5,4 +5,5 @@ list(APPEND WYDENZA_UNIT_TEST_SOURCES
     PresetFileTests.cpp
     PresetLibraryTests.cpp
     PresetLibraryOwnerTests.cpp
+    PresetScanCacheTests.cpp
     UndoTests.cpp)

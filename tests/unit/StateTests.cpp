@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cmath>
+#include <thread>
 
 namespace
 {
@@ -388,4 +389,70 @@ TEST_F (StateTest, ARatioOfZeroOrBelowReadsAsOneHalf)
         EXPECT_EQ (p->defaultEditorDesktopHeightRatio, 0.5f);
         EXPECT_EQ (p->defaultEditorHeight, juce::roundToInt ((float) mainDisplayHeight() * 0.5f));
     }
+}
+
+TEST_F (StateTest, TheRestoredPresetIsNamedAsSavedWhetherOrNotEitherSideWasModified)
+{
+    for (const auto savedModified : { false, true })
+    {
+        for (const auto targetModified : { false, true })
+        {
+            auto source = makeProcessor();
+            source->selectFactoryPreset (2);
+
+            if (savedModified)
+                source->setParameterFromEditor ("Pan", 0.25f, true);
+
+            const auto chunk = stateOf (*source);
+            const juce::String saved = savedModified ? "TRACK Stereo 150%*" : "TRACK Stereo 150%";
+
+            auto target = makeProcessor();
+
+            if (targetModified)
+                target->setParameterFromEditor ("Mono", 1.0f, true);
+
+            restore (*target, chunk);
+            const auto context = juce::String ("saved ") + (savedModified ? "modified" : "unmodified") + " into " + (targetModified ? "modified" : "unmodified");
+            EXPECT_EQ (target->getProgramName (0), saved) << context;
+            EXPECT_EQ (target->getPresetState()["PresetName"].toString(), saved) << context;
+            EXPECT_FALSE (target->isPresetModified()) << context;
+            EXPECT_EQ (stateOf (*target), chunk) << context;
+        }
+    }
+}
+
+TEST_F (StateTest, ARestoreOnAHostThreadIsTheStateAtOnceAndReachesThePresetOnTheMessageThread)
+{
+    auto source = makeProcessor();
+    source->selectFactoryPreset (2);
+    source->setParameterFromEditor ("Pan", 0.3f, true);
+    source->channelName = "From The Host";
+    source->expertMode = 1.0;
+    const auto chunk = stateOf (*source);
+
+    auto p = makeProcessor();
+    p->setParameterFromEditor ("Mono", 1.0f, true);
+
+    // A host that runs no message loop: it restores and asks for the state again on its own thread.
+    juce::MemoryBlock seenByHost;
+    std::thread host ([&]
+                      {
+                          restore (*p, chunk);
+                          seenByHost = stateOf (*p); });
+    host.join();
+
+    EXPECT_EQ (seenByHost, chunk);
+    EXPECT_EQ (valueOf (*p, "Pan"), 0.3f) << "the parameters take their values at once";
+    EXPECT_EQ (p->getPresetDisplayName(), "Init*") << "the current preset is the message thread's";
+    EXPECT_EQ (stateOf (*p), chunk);
+
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    EXPECT_EQ (p->getPresetDisplayName(), "TRACK Stereo 150%*");
+    EXPECT_FALSE (p->isPresetModified());
+    EXPECT_EQ (p->channelName, "From The Host");
+    EXPECT_EQ (p->expertMode, 1.0);
+    EXPECT_EQ (stateOf (*p), chunk);
+
+    p->undo();
+    EXPECT_EQ (valueOf (*p, "Pan"), 0.3f) << "the restore is a step of its own on the replaced tree";
 }

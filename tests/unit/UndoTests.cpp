@@ -145,11 +145,11 @@ TEST_F (UndoTest, UndoAfterAStateRestoreLeavesTheRestoredValues)
     p->setParameterFromEditor ("StereoWidth", 0.2f, true);
     restore (*p, chunk);
     EXPECT_TRUE (p->canUndo()) << "a restore does not clear the history";
-    // The restored name goes to the replaced tree, which is still modified: its display name carries over.
-    EXPECT_EQ (p->getPresetDisplayName(), "Init*");
+    // The new preset takes the name as it was saved: the replaced tree's "*" does not come along.
+    EXPECT_EQ (p->getPresetDisplayName(), "Init");
     EXPECT_FALSE (p->isPresetModified());
 
     p->undo();
     EXPECT_EQ (valueOf (*p, "StereoWidth"), 0.9f);
-    EXPECT_EQ (p->getPresetDisplayName(), "Init*");
+    EXPECT_EQ (p->getPresetDisplayName(), "Init");
 }
