@@ -182,6 +182,15 @@ juce::StringArray PresetScanCache::scan (const juce::File& folder)
             continue;
         }
 
+        // A listing may miss a file that another process renames into place while it runs (a save
+        // replaces the old file that way): a file still there by its name stays.
+        if (const auto stamp = stampOf (folder.getChildFile (juce::String::fromUTF8 (it->first.data(), (int) it->first.size()))); stamp.isRegular)
+        {
+            visit (it->first, stamp);
+            ++it;
+            continue;
+        }
+
         namesChanged = namesChanged || it->second.isPreset;
         it = entries.files.erase (it);
     }
