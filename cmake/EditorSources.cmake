@@ -9,4 +9,5 @@ list(APPEND WYDENZA_EXTRA_SOURCES
     source/editor/FolderReveal.cpp
     source/editor/ManagePresetsComponent.cpp
     source/editor/MainEditorComponent.cpp
+    source/editor/SignalScopeReader.cpp
     source/editor/WydenzaAudioProcessorEditor.cpp)

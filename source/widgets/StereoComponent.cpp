@@ -54,6 +54,21 @@ void StereoComponent::setMutedAll (bool shouldBeMutedAll)
     repaint();
 }
 
+void StereoComponent::setScopeShown (bool shouldBeShown)
+{
+    if (scopeShown == shouldBeShown)
+        return;
+
+    scopeShown = shouldBeShown;
+    repaint();
+}
+
+juce::Rectangle<float> StereoComponent::getCorrelationMeterArea (float width, float height) noexcept
+{
+    const auto field = getFieldArea (width, height);
+    return { field.getX(), 0.91f * height, field.getWidth(), 0.03f * height };
+}
+
 juce::Rectangle<float> StereoComponent::getFieldArea (float width, float height) noexcept
 {
     return juce::Rectangle<float> (width, height).reduced (0.1f * height);
@@ -121,6 +136,13 @@ void StereoComponent::paint (juce::Graphics& g)
     }
 
     const auto field = getFieldArea (widthF, heightF);
+
+    // Behind everything else, so the stage stays on top and unchanged.
+    if (scopeShown)
+    {
+        scope.drawDots (g, field.toNearestInt());
+        scope.drawCorrelationMeter (g, getCorrelationMeterArea (widthF, heightF));
+    }
 
     if (heightF > 0.0f)
     {
