@@ -3,24 +3,35 @@
 #include <algorithm>
 #include <cmath>
 
-void CorrelationAverage::add (const SignalScopeFeed::Sums& sums, double sampleRate) noexcept
+void CorrelationAverage::FadingSums::add (const SignalScopeFeed::Sums& sums, double fade) noexcept
 {
-    if (sums.frames <= 0 || ! (sampleRate > 0.0))
-        return;
-
-    // The sums arrive a few times a second: fading them by the frames they cover keeps the time
-    // constant whatever the block size and the reader's pace.
-    const auto fade = std::exp (-(double) sums.frames / (timeConstantSeconds * sampleRate));
     ll = ll * fade + sums.ll;
     rr = rr * fade + sums.rr;
     lr = lr * fade + sums.lr;
     frames = frames * fade + (double) sums.frames;
 }
 
+bool CorrelationAverage::FadingSums::eitherChannelSilent() const noexcept
+{
+    return ! (frames > 0.0 && ll / frames >= silentMeanSquare && rr / frames >= silentMeanSquare);
+}
+
+void CorrelationAverage::add (const SignalScopeFeed::Sums& sums, double sampleRate) noexcept
+{
+    if (sums.frames <= 0 || ! (sampleRate > 0.0))
+        return;
+
+    // Fading by the frames the sums cover keeps the time constants whatever the block size and the
+    // reader's pace.
+    const auto seconds = (double) sums.frames / sampleRate;
+    reading.add (sums, std::exp (-seconds / timeConstantSeconds));
+    recent.add (sums, std::exp (-seconds / silenceTimeConstantSeconds));
+}
+
 std::optional<float> CorrelationAverage::getCorrelation() const noexcept
 {
-    if (frames <= 0.0 || ll / frames < silentMeanSquare || rr / frames < silentMeanSquare)
+    if (recent.eitherChannelSilent() || reading.eitherChannelSilent())
         return {};
 
-    return (float) std::clamp (lr / std::sqrt (ll * rr), -1.0, 1.0);
+    return (float) std::clamp (reading.lr / std::sqrt (reading.ll * reading.rr), -1.0, 1.0);
 }
