@@ -8,6 +8,9 @@ list(APPEND WYDENZA_EXTRA_SOURCES
     source/editor/PopupCallbackReceiver.cpp
     source/editor/FolderReveal.cpp
     source/editor/ManagePresetsComponent.cpp
+    source/editor/SettingsMenu.cpp
+    source/editor/MainPanelControls.cpp
+    source/editor/MainPanelArtwork.cpp
     source/editor/MainEditorComponent.cpp
     source/editor/SignalScopeReader.cpp
     source/editor/WydenzaAudioProcessorEditor.cpp)

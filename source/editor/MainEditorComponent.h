@@ -1,31 +1,35 @@
 #pragma once
 
-#include "PanelBackground.h"
+#include "SettingsMenu.h"
 #include "StatusLine.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
+#include <vector>
 
 class WydenzaAudioProcessor;
 class WydenzaAudioProcessorEditor;
 class ParameterSet;
 class ProportionalLayout;
 class ChoiceGroup;
-class CvxRotarySlider;
-class CvxPresetNameLabel;
+class MainPanelControls;
+class MainPanelArtwork;
 class CvxQ7StereoVuMeterComponent;
 class StereoComponent;
 class ManagePresetsComponent;
 class InfoComponent;
 
 /**
-    The panel that fills the editor: every control, bound to its parameter by name, the meters, the
+    The panel that fills the editor: every control bound to its parameter by name, the meters, the
     stereo field, the preset and channel names and the status line. User changes go to the processor
     through its editor path (one undo step per click or drag); parameter changes come back through
-    parameterChanged without notifications, so they never write back. Message thread only.
+    parameterChanged without notifications, so they never write back. The children are made and
+    styled by MainPanelControls, what lies behind them is painted by MainPanelArtwork, and the
+    settings menu is a SettingsMenu; this class decides what the controls do. Message thread only.
 */
 class MainEditorComponent : public juce::Component,
+                            public SettingsMenuItems,
                             private juce::Slider::Listener,
                             private juce::Button::Listener,
                             private juce::Label::Listener,
@@ -67,29 +71,15 @@ public:
     StatusLine& getStatusLine() noexcept { return *statusLine; }
 
     //==============================================================================
-    // Settings menu, save dialog and info screen.
-    enum MenuItem
-    {
-        resizeToDefaultItem = 1,
-        showInfoItem = 2,
-        classicDarkItem = 3,
-        brightEyesItem = 4,
-        saveAsItem = 5,
-        revealFolderItem = 6,
-        firstFactoryPresetItem = 100,
-        firstUserPresetItem = 200,
-        titleItem = -1
-    };
-
+    // Settings menu (its ids are SettingsMenuItems'), save dialog and info screen.
     /** The settings menu as it stands now: built afresh from the processor's state at every opening. */
-    juce::PopupMenu buildSettingsMenu();
+    juce::PopupMenu buildSettingsMenu() const { return settingsMenu->build(); }
     void showSettingsMenu();
     /** Carries out a menu result (0 when the menu was dismissed). */
-    void settingsMenuFinished (int result);
-    bool isMenuOpen() const noexcept { return menuOpen; }
+    void settingsMenuFinished (int result) { settingsMenu->perform (result); }
+    bool isMenuOpen() const noexcept { return settingsMenu->isOpen(); }
     /** Closes an open settings menu once the mouse has been away from it for a second. */
-    void checkMenuWatchdog (juce::Time now);
-    static bool isMouseOverPopupMenu();
+    void checkMenuWatchdog (juce::Time now) { settingsMenu->checkWatchdog (now); }
 
     void resizeToDefault();
     void openSaveDialog();
@@ -99,17 +89,18 @@ public:
     bool isSaveDialogOpen() const noexcept { return saveDialogOpen; }
     void showInfoScreen();
 
-    ManagePresetsComponent& getSaveDialog() noexcept { return *saveDialog; }
-    InfoComponent& getInfoScreen() noexcept { return *infoScreen; }
+    ManagePresetsComponent& getSaveDialog() noexcept;
+    InfoComponent& getInfoScreen() noexcept;
 
     static constexpr const char* savedMessage = "SAVE: OK, user preset was saved !";
     static constexpr const char* saveFailedMessage = "SAVE: ERROR, user preset could not be saved !!!";
     static constexpr const char* saveCancelledMessage = "CANCEL: preset was NOT saved ...";
+    static constexpr const char* stereoWidthTooltip = "STEREO WIDTH: Use slider below or double-click here to enter a value...";
 
     //==============================================================================
-    CvxQ7StereoVuMeterComponent& getInputMeter() noexcept { return *inputMeter; }
-    CvxQ7StereoVuMeterComponent& getOutputMeter() noexcept { return *outputMeter; }
-    StereoComponent& getStereoField() noexcept { return *stereoField; }
+    CvxQ7StereoVuMeterComponent& getInputMeter() noexcept;
+    CvxQ7StereoVuMeterComponent& getOutputMeter() noexcept;
+    StereoComponent& getStereoField() noexcept;
 
     bool isResizing() const noexcept { return resizing; }
     bool isExpertMode() const noexcept { return expertModeOn; }
@@ -117,11 +108,67 @@ public:
     const juce::String& getTitleText() const noexcept { return titleText; }
 
     /** The background drawn afresh on every paint, for comparing with the kept copy. */
-    void setBackgroundCacheEnabled (bool shouldCache) noexcept { backgroundCacheEnabled = shouldCache; }
+    void setBackgroundCacheEnabled (bool shouldCache) noexcept;
 
     static constexpr int timerIntervalMs = 500;
 
 private:
+    /**
+        One row per parameter: the control that shows it and how. parameterChanged, the slider and
+        button callbacks and refreshAllParameters walk these rows. A switch may change more than its
+        button (switchEffect); a knob's value may show beyond the knob (showValue, replacing the plain
+        knob-and-text-box update) and a user's move may be followed (followMove).
+    */
+    struct Binding
+    {
+        enum class Control
+        {
+            onOffSwitch, // a toggling TextButton: on above 0.5, writes 1 or 0
+            choiceGroup, // a radio group of toggles: 0.0, 0.1, 0.2
+            knob // a CvxRotarySlider, 0 to 1
+        };
+
+        using SwitchEffect = void (MainEditorComponent::*) (bool);
+        using ValueEffect = void (MainEditorComponent::*) (float);
+
+        static Binding onOffSwitch (const char* name, juce::Button& b, SwitchEffect effect = nullptr)
+        {
+            return { name, Control::onOffSwitch, &b, nullptr, nullptr, effect, nullptr, nullptr, -1 };
+        }
+
+        static Binding choice (const char* name, ChoiceGroup& group)
+        {
+            return { name, Control::choiceGroup, nullptr, &group, nullptr, nullptr, nullptr, nullptr, -1 };
+        }
+
+        static Binding knob (const char* name, juce::Slider& slider, ValueEffect showValue = nullptr, ValueEffect followMove = nullptr)
+        {
+            return { name, Control::knob, nullptr, nullptr, &slider, nullptr, showValue, followMove, -1 };
+        }
+
+        juce::String parameterName;
+        Control control;
+        juce::Button* button;
+        ChoiceGroup* group;
+        juce::Slider* slider;
+        SwitchEffect switchEffect;
+        ValueEffect showValue, followMove;
+        int index;
+    };
+
+    void makeBindings();
+    const Binding* bindingFor (int parameterIndex) const noexcept;
+    const Binding* bindingFor (const juce::Slider*) const noexcept;
+
+    // What a binding does beyond its control.
+    void showStereoWidth (float value);
+    void showPan (float value);
+    void showSafeBassFrequency (float value);
+    void rememberSafeBassFrequency (float value);
+    void updateStereoWidthLabel (float value);
+    void updatePanLabel (float value);
+    static void showKnobValue (juce::Slider&, float value);
+
     void sliderValueChanged (juce::Slider*) override;
     void sliderDragStarted (juce::Slider*) override;
     void sliderDragEnded (juce::Slider*) override;
@@ -130,24 +177,10 @@ private:
     void editorShown (juce::Label*, juce::TextEditor&) override;
     void timerCallback() override;
 
-    juce::TextButton& addPanelButton (std::unique_ptr<juce::TextButton>& button, const juce::String& text, const juce::String& tooltip, float x, float y, float w, float h, juce::uint8 anchor);
-    juce::DrawableButton& addIconButton (std::unique_ptr<juce::DrawableButton>& button, const juce::String& name, const juce::Drawable& icon, const juce::String& tooltip);
-    CvxRotarySlider& addPanelSlider (std::unique_ptr<CvxRotarySlider>& slider, const juce::String& parameterName, bool textBoxBelow, const juce::String& tooltip);
-    void styleValueLabel (juce::Label&, juce::Justification);
-    void styleEditableLabel (juce::Label&);
-
-    void updateStereoWidthLabel (float value);
-    void updatePanLabel (float value);
-    void showGainValue (juce::Slider&, float value);
     void updateModeButtons();
     void setSafeBassTextBox();
     void closeSaveDialog();
     juce::String parameterText (int parameterIndex, float value) const;
-    int parameterIndexOf (const juce::Slider*) const noexcept;
-
-    void paintContent (juce::Graphics&);
-    void paintNotReadyWarning (juce::Graphics&);
-    void drawPanelBox (juce::Graphics&, float x, float y, float w, float h, juce::Colour, bool gradient) const;
 
     WydenzaAudioProcessor& processor;
     WydenzaAudioProcessorEditor& editor;
@@ -157,39 +190,17 @@ private:
     juce::String titleText;
     float schemeBrightness = 0.3f;
     juce::Colour panelBoxColour;
-    juce::String stereoWidthTooltip;
     float stereoWidthValue = 0.5f, safeBassFreqValue = 0.0f;
     bool contentReady = false, resizing = false, saveDialogOpen = false, bypassOn = false, muteAllOn = false;
-    bool safeBassOn = false, monoOn = false, expertModeOn = false, channelNameSet = false, menuOpen = false;
-    juce::Time menuCheckTime;
-    float displayHeight = 1080.0f, logoScaleRatio = 1.0f;
-    bool backgroundCacheEnabled = true;
-    PanelBackground background;
+    bool safeBassOn = false, monoOn = false, expertModeOn = false, channelNameSet = false;
 
     std::unique_ptr<juce::Font> regularFont;
-    std::unique_ptr<juce::Drawable> partnerLogo, makerLogo, undoIcon, redoIcon, settingsIcon, nextIcon, previousIcon;
-
-    std::unique_ptr<juce::DrawableButton> settingsButton;
-    std::unique_ptr<juce::Label> titleLabel, bottomInfoLabel, channelNameLabel;
-    std::unique_ptr<CvxPresetNameLabel> presetNameLabel;
-    std::unique_ptr<juce::TextButton> muteAllButton, bypassButton, safeBassButton, swapButton, phaseFlipButton, monoButton;
-    std::unique_ptr<juce::TextButton> muteMidButton, muteSideButton, easyModeButton, expertModeButton, saveButton;
-    std::unique_ptr<ChoiceGroup> panLawGroup, panCurveGroup, msModeGroup, panModeGroup;
-    std::unique_ptr<CvxQ7StereoVuMeterComponent> inputMeter, outputMeter;
-    std::unique_ptr<CvxRotarySlider> stereoWidthSlider, panSlider, inputGainSlider, outputGainSlider, safeBassFreqSlider;
-    std::unique_ptr<juce::Label> stereoWidthLabel, panLabel;
-    std::unique_ptr<StereoComponent> stereoField;
-    std::unique_ptr<juce::DrawableButton> undoButton, redoButton, nextButton, previousButton;
-    std::unique_ptr<ManagePresetsComponent> saveDialog;
-    std::unique_ptr<InfoComponent> infoScreen;
-
+    std::unique_ptr<MainPanelArtwork> artwork;
+    std::unique_ptr<MainPanelControls> controls;
     std::unique_ptr<StatusLine> statusLine;
-
-    struct Indices
-    {
-        int bypass, width, pan, inputGain, outputGain, swap, flip, mono, muteAll, muteMid, muteSide;
-        int panCurve, panLaw, msMode, panMode, safeBassFreq, safeBass;
-    } index {};
+    std::unique_ptr<SettingsMenu> settingsMenu;
+    std::vector<Binding> bindings;
+    int widthIndex = -1, panIndex = -1;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainEditorComponent)
 };
