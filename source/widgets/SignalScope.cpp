@@ -67,14 +67,19 @@ void SignalScope::plotDots (juce::Image& image) const
     const auto scale = 0.5f * (float) (juce::jmin (w, h) - 1) / level;
     const auto centreX = w / 2, centreY = h / 2;
 
-    // Older dots fade: the history is cut into steps of brightness, drawn oldest first.
+    // Dots add up, so that where the signal often is shines brightest; older dots add less.
+    juce::PixelARGB colourForAlpha[256];
+
+    for (auto a = 0; a < 256; ++a)
+        colourForAlpha[a] = getDotColour().withAlpha ((juce::uint8) a).getPixelARGB();
+
     constexpr int shades = 16;
-    juce::PixelARGB colours[shades];
+    int addedAlpha[shades];
 
     for (auto k = 0; k < shades; ++k)
-        colours[k] = getDotColour().withAlpha (0.15f + 0.85f * (float) (k + 1) / (float) shades).getPixelARGB();
+        addedAlpha[k] = juce::roundToInt (255.0f * (0.25f + 0.45f * (float) k / (float) (shades - 1)));
 
-    const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::writeOnly);
+    const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
     const auto oldest = (writePosition - numFrames + maxHistoryFrames) % maxHistoryFrames;
 
     for (auto i = 0; i < numFrames; ++i)
@@ -91,7 +96,10 @@ void SignalScope::plotDots (juce::Image& image) const
         const auto y = centreY - (int) std::lround (up);
 
         if (juce::isPositiveAndBelow (x, w) && juce::isPositiveAndBelow (y, h))
-            *reinterpret_cast<juce::PixelARGB*> (pixels.getPixelPointer (x, y)) = colours[i * shades / numFrames];
+        {
+            auto& pixel = *reinterpret_cast<juce::PixelARGB*> (pixels.getPixelPointer (x, y));
+            pixel = colourForAlpha[juce::jmin (255, pixel.getAlpha() + addedAlpha[i * shades / numFrames])];
+        }
     }
 }
 

@@ -137,13 +137,6 @@ void StereoComponent::paint (juce::Graphics& g)
 
     const auto field = getFieldArea (widthF, heightF);
 
-    // Behind everything else, so the stage stays on top and unchanged.
-    if (scopeShown)
-    {
-        scope.drawDots (g, field.toNearestInt());
-        scope.drawCorrelationMeter (g, getCorrelationMeterArea (widthF, heightF));
-    }
-
     if (heightF > 0.0f)
     {
         const float dashes[] = { 0.03f * heightF, 0.015f * heightF };
@@ -152,6 +145,14 @@ void StereoComponent::paint (juce::Graphics& g)
                           dashes,
                           juce::numElementsInArray (dashes),
                           1.0f);
+    }
+
+    // Over the centre line, which would hide a mono signal, and under the stage, which stays on top
+    // and unchanged.
+    if (scopeShown)
+    {
+        scope.drawDots (g, field.toNearestInt());
+        scope.drawCorrelationMeter (g, getCorrelationMeterArea (widthF, heightF));
     }
 
     const auto stage = computeStage (field, widthValue, panValue);

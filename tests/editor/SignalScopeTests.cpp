@@ -1,0 +1,238 @@
+// The signal scope in the stereo field: known signals played through the real processor, read by the
+// open editor's own reader, as a host's audio thread and the editor's timer would.
+#include "EditorFixture.h"
+#include "EditorImages.h"
+
+#include "editor/SignalScopeReader.h"
+#include "widgets/StereoComponent.h"
+
+#include <functional>
+#include <limits>
+#include <random>
+
+using namespace editortests;
+
+namespace
+{
+/** Left and right of a frame. */
+using Source = std::function<std::pair<float, float> (int frame)>;
+
+float sine (int frame, float hz, float phase = 0.0f)
+{
+    return std::sin (juce::MathConstants<float>::twoPi * hz * (float) frame / 48000.0f + phase);
+}
+
+class SignalScopeTest : public EditorFixture
+{
+protected:
+    SignalScopeTest()
+    {
+        processor.setRateAndBufferSizeDetails (48000.0, blockSize);
+        processor.prepareToPlay (48000.0, blockSize);
+    }
+
+    /** The settings menu's item. */
+    void chooseShowSignalScope() { panel().settingsMenuFinished (SettingsMenuItems::signalScopeItem); }
+
+    /** Plays a signal through the processor in 10 ms blocks; the reader ticks every 30 ms, as its timer does. */
+    void play (const Source& source, double seconds)
+    {
+        juce::AudioBuffer<float> buffer (2, blockSize);
+        juce::MidiBuffer midi;
+
+        for (auto block = 0; block < juce::roundToInt (seconds * 100.0); ++block)
+        {
+            for (auto i = 0; i < blockSize; ++i)
+            {
+                const auto [l, r] = source (frame++);
+                buffer.setSample (0, i, l);
+                buffer.setSample (1, i, r);
+            }
+
+            processor.processBlock (buffer, midi);
+
+            if (block % 3 == 2)
+                editor->getSignalScopeReader().update();
+        }
+
+        editor->getSignalScopeReader().update();
+    }
+
+    StereoComponent& field() { return panel().getStereoField(); }
+    juce::Image fieldSnapshot() { return field().createComponentSnapshot (field().getLocalBounds(), false); }
+
+    static constexpr int blockSize = 480;
+    int frame = 0;
+    std::mt19937 random { 5 };
+    std::normal_distribution<float> noise { 0.0f, 0.2f };
+};
+
+/** The top-level menu item with the given id, and the one before it. */
+std::pair<juce::PopupMenu::Item, juce::String> itemAndPredecessor (const juce::PopupMenu& menu, int id)
+{
+    juce::String before;
+
+    for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
+    {
+        if (it.getItem().itemID == id)
+            return { it.getItem(), before };
+
+        before = it.getItem().text;
+    }
+
+    return {};
+}
+} // namespace
+
+TEST_F (SignalScopeTest, IsOffByDefaultAndRememberedPerUserOutsideThePluginState)
+{
+    auto [item, before] = itemAndPredecessor (panel().buildSettingsMenu(), SettingsMenuItems::signalScopeItem);
+    EXPECT_EQ (item.text, "Show Signal Scope");
+    EXPECT_EQ (before, "Colour Scheme");
+    EXPECT_FALSE (item.isTicked || field().isScopeShown() || processor.getSignalScopeFeed().isActive());
+
+    juce::MemoryBlock stateBefore, stateAfter;
+    processor.getStateInformation (stateBefore);
+    chooseShowSignalScope();
+    EXPECT_TRUE (itemAndPredecessor (panel().buildSettingsMenu(), SettingsMenuItems::signalScopeItem).first.isTicked);
+    EXPECT_TRUE (field().isScopeShown() && processor.getSignalScopeFeed().isActive());
+    processor.getStateInformation (stateAfter);
+    EXPECT_EQ (stateAfter, stateBefore);
+
+    // Closing the editor stops the hand-over; the next instance this user opens shows the scope, and
+    // turning it off there is remembered as well.
+    editor.reset();
+    EXPECT_FALSE (processor.getSignalScopeFeed().isActive());
+    ASSERT_TRUE (processor.getSettings().saveIfNeeded());
+
+    for (const auto shown : { true, false })
+    {
+        WydenzaAudioProcessor next;
+        std::unique_ptr<juce::AudioProcessorEditor> nextEditor (next.createEditorIfNeeded());
+        auto& nextPanel = *dynamic_cast<WydenzaAudioProcessorEditor&> (*nextEditor).getMainPanel();
+        EXPECT_EQ (nextPanel.getStereoField().isScopeShown(), shown);
+        nextPanel.settingsMenuFinished (SettingsMenuItems::signalScopeItem);
+        nextEditor.reset();
+        ASSERT_TRUE (next.getSettings().saveIfNeeded());
+    }
+}
+
+TEST_F (SignalScopeTest, TheCorrelationMeterReadsKnownSignalsAndNothingForSilence)
+{
+    const struct
+    {
+        const char* name;
+        Source source;
+        float low, high; // no reading expected when low > high
+    } cases[] = {
+        { "identical", [] (int n)
+          { return std::pair (0.5f * sine (n, 220.0f), 0.5f * sine (n, 220.0f)); },
+          0.99f,
+          1.0f },
+        { "inverted", [this] (int)
+          { const auto x = noise (random); return std::pair (x, -x); },
+          -1.0f,
+          -0.99f },
+        { "independent noise", [this] (int)
+          { return std::pair (noise (random), noise (random)); },
+          -0.1f,
+          0.1f },
+        { "silence after noise", [] (int)
+          { return std::pair (0.0f, 0.0f); },
+          1.0f,
+          0.0f },
+        { "identical after a non-finite frame", [] (int n)
+          { const auto x = n % 96000 == 0 ? std::numeric_limits<float>::quiet_NaN() : 0.3f * sine (n, 50.0f);
+            return std::pair (x, x); },
+          0.99f,
+          1.0f },
+    };
+
+    chooseShowSignalScope();
+
+    for (const auto& c : cases)
+    {
+        // Two seconds: what came before has faded far below the reading's precision.
+        play (c.source, 2.0);
+        const auto reading = field().getScope().getCorrelation();
+        ASSERT_EQ (reading.has_value(), c.low <= c.high) << c.name;
+
+        if (reading.has_value())
+        {
+            EXPECT_GE (*reading, c.low) << c.name;
+            EXPECT_LE (*reading, c.high) << c.name;
+        }
+    }
+}
+
+TEST_F (SignalScopeTest, IdenticalChannelsPutEveryDotOnTheCentreColumn)
+{
+    chooseShowSignalScope();
+    play ([] (int n)
+          { return std::pair (0.4f * sine (n, 330.0f), 0.4f * sine (n, 330.0f)); },
+          0.3);
+
+    // On the screen: the only bluish pixels in the field are on one column, the centre line's.
+    const auto image = fieldSnapshot();
+    const auto fieldArea = StereoComponent::getFieldArea ((float) image.getWidth(), (float) image.getHeight()).toNearestInt();
+    juce::SortedSet<int> blueColumns;
+    auto bluePixels = 0;
+
+    for (auto y = fieldArea.getY(); y < fieldArea.getBottom(); ++y)
+        for (auto x = 0; x < image.getWidth(); ++x)
+            if (const auto p = image.getPixelAt (x, y); p.getBlue() > p.getRed() + 20)
+            {
+                blueColumns.add (x);
+                ++bluePixels;
+            }
+
+    EXPECT_GT (bluePixels, fieldArea.getHeight() / 4);
+    ASSERT_EQ (blueColumns.size(), 1);
+    EXPECT_NEAR ((float) blueColumns[0], (float) fieldArea.getCentreX(), 1.0f);
+}
+
+TEST_F (SignalScopeTest, ScreenshotsWithTheScopeWhileTheOtherScreensStayAsTheyWere)
+{
+    const auto plain = fieldSnapshot();
+    chooseShowSignalScope();
+
+    const struct
+    {
+        const char* name;
+        Source source;
+    } looks[] = {
+        { "mix", [this] (int n)
+          { const auto bass = 0.35f * sine (n, 55.0f), pad = 0.2f * sine (n, 440.0f);
+            return std::pair (bass + pad + 0.5f * noise (random), bass + 0.2f * sine (n, 440.0f, 1.2f) + 0.5f * noise (random)); } },
+        { "mono", [] (int n)
+          { const auto x = 0.3f * sine (n, 110.0f) + 0.2f * sine (n, 1234.0f);
+            return std::pair (x, x); } },
+        { "inverted", [this] (int n)
+          { const auto x = 0.3f * sine (n, 110.0f) + 0.5f * noise (random);
+            return std::pair (x, -x); } },
+    };
+
+    for (const auto& look : looks)
+    {
+        play (look.source, 1.0);
+        savePng (paintEditor (*editor), juce::String ("editor-scope-") + look.name + "-" + juce::String (editor->getWidth()) + "x" + juce::String (editor->getHeight()));
+    }
+
+    // The bypass and mute-all captions hide the scope completely.
+    for (const auto* name : { "Bypass", "MuteAll" })
+    {
+        hostSets (name, 1.0f);
+        tick();
+        const auto withScope = fieldSnapshot();
+        chooseShowSignalScope();
+        EXPECT_EQ (countDifferences (withScope, fieldSnapshot()), 0) << name;
+        chooseShowSignalScope();
+        hostSets (name, 0.0f);
+        tick();
+    }
+
+    // Off again, the field is exactly as it was before the scope was ever shown.
+    EXPECT_GT (countDifferences (plain, fieldSnapshot()), 0);
+    chooseShowSignalScope();
+    EXPECT_EQ (countDifferences (plain, fieldSnapshot()), 0);
+}
