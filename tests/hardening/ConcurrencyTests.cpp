@@ -2,6 +2,8 @@
 // editor's timer on the message thread. Built under ThreadSanitizer too, where any data race fails the run.
 #include "HardeningHelpers.h"
 #include "PresetTestHelpers.h"
+#include "editor/SignalScopeReader.h"
+#include "editor/WydenzaAudioProcessorEditor.h"
 #include "presets/FactoryPresets.h"
 
 #include <gtest/gtest.h>
@@ -381,4 +383,45 @@ TEST (Concurrency, TheEditorOpensAndClosesWhileTheHostAutomatesAndPlays)
     audio.stopAndJoin();
     EXPECT_GT (audio.getBlocks(), 200);
     EXPECT_GT (automation.getRounds(), 200);
+}
+
+TEST_F (ConcurrencyTest, TheEditorWithTheSignalScopeOpensAndClosesWhileTheHostAutomatesAndPlays)
+{
+    auto p = makeProcessor();
+    prepare (*p, 48000.0, 256);
+    p->setSignalScopeShown (true);
+    AutomationThread automation (*p);
+    AudioThread audio (*p);
+    juce::Image canvas (juce::Image::ARGB, 810, 540, true, juce::SoftwareImageType());
+
+    for (auto round = 0; round < 100; ++round)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (p->createEditorIfNeeded());
+        auto& scopeReader = dynamic_cast<WydenzaAudioProcessorEditor&> (*editor).getSignalScopeReader();
+        ASSERT_TRUE (scopeReader.isShown());
+
+        // The scope's own timer runs while the host's threads go on; now and then a paint, and the
+        // scope hidden and shown again.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (round % 10 == 0 ? 100 : 5);
+        scopeReader.update();
+
+        if (round % 5 == 0)
+        {
+            juce::Graphics g (canvas);
+            editor->paintEntireComponent (g, false);
+        }
+
+        if (round % 7 == 3)
+        {
+            scopeReader.setShown (false);
+            scopeReader.setShown (true);
+        }
+
+        editor.reset();
+        EXPECT_FALSE (p->getSignalScopeFeed().isActive());
+    }
+
+    automation.stopAndJoin();
+    audio.stopAndJoin();
+    EXPECT_GT (audio.getBlocks(), 100);
 }
