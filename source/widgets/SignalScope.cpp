@@ -4,10 +4,7 @@
 
 #include <cmath>
 
-SignalScope::SignalScope()
-    : leftHistory ((size_t) maxHistoryFrames), rightHistory ((size_t) maxHistoryFrames)
-{
-}
+SignalScope::SignalScope() = default;
 
 SignalScope::~SignalScope() = default;
 
@@ -20,6 +17,13 @@ void SignalScope::addFrames (const float* left, const float* right, int count, d
 {
     if (count <= 0 || ! (sampleRate > 0.0))
         return;
+
+    // Made at the first frames: an editor whose scope is never shown does without.
+    if (leftHistory.empty())
+    {
+        leftHistory.resize ((size_t) maxHistoryFrames);
+        rightHistory.resize ((size_t) maxHistoryFrames);
+    }
 
     const auto historyLength = juce::jlimit (1, maxHistoryFrames, juce::roundToInt (historySeconds * sampleRate));
     // Only the newest frames can stay; the level follows all of them.
