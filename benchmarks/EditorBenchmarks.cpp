@@ -6,6 +6,7 @@
 #include "editor/SignalScopeReader.h"
 #include "editor/WydenzaAudioProcessorEditor.h"
 #include "processor/WydenzaAudioProcessor.h"
+#include "widgets/StereoComponent.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include <time.h>
 
@@ -52,6 +54,44 @@ void fullPaint (benchmark::State& state)
     }
 
     state.SetLabel (juce::String (editor->getWidth()).toStdString() + "x" + std::to_string (height) + (keptBackground ? ", kept background" : ", background drawn afresh"));
+}
+
+/** What the scope's timer repaints: the stereo field of an 810x540 editor, as the window paints it (the
+    panel behind it included), without (0) and with (1) the scope showing 80 ms of noise.
+*/
+void stereoFieldPaint (benchmark::State& state)
+{
+    WydenzaAudioProcessor processor;
+    auto editor = openEditor (processor, 540);
+    auto& field = editor->getMainPanel()->getStereoField();
+
+    if (state.range (0) != 0)
+    {
+        std::mt19937 rng (3);
+        std::normal_distribution<float> noise (0.0f, 0.2f);
+        std::vector<float> left (3840), right (3840);
+
+        for (size_t i = 0; i < left.size(); ++i)
+        {
+            left[i] = noise (rng);
+            right[i] = 0.5f * left[i] + noise (rng);
+        }
+
+        field.setScopeShown (true);
+        field.getScope().addFrames (left.data(), right.data(), (int) left.size(), 48000.0);
+        field.getScope().setCorrelation (0.4f);
+    }
+
+    juce::Image image (juce::Image::ARGB, editor->getWidth(), editor->getHeight(), true, juce::SoftwareImageType());
+    const auto area = editor->getLocalArea (&field, field.getLocalBounds());
+
+    for (auto _ : state)
+    {
+        juce::Graphics g (image);
+        g.reduceClipRegion (area);
+        editor->paintEntireComponent (g, false);
+        benchmark::DoNotOptimize (image.getPixelAt (area.getCentreX(), area.getCentreY()));
+    }
 }
 
 /** An audio thread running 512-frame blocks of noise in real time while the editor is open on screen: ten
@@ -122,6 +162,7 @@ void openEditorWithMeters (benchmark::State& state)
 } // namespace
 
 BENCHMARK (fullPaint)->ArgsProduct ({ { 540, 864 }, { 1, 0 } })->Unit (benchmark::kMicrosecond);
+BENCHMARK (stereoFieldPaint)->Arg (0)->Arg (1)->Unit (benchmark::kMicrosecond);
 BENCHMARK (openEditorWithMeters)->Iterations (1)->UseManualTime()->Unit (benchmark::kMillisecond);
 
 int main (int argc, char** argv)

@@ -16,74 +16,86 @@ namespace
 static_assert ((SignalScopeFeed::frameCapacity & (SignalScopeFeed::frameCapacity - 1)) == 0, "a power of two");
 static_assert ((SignalScopeFeed::sumsCapacity & (SignalScopeFeed::sumsCapacity - 1)) == 0, "a power of two");
 
-#if WYDENZA_SCOPE_SSE
-float sumOfLanes (__m128 v) noexcept
-{
-    alignas (16) float lanes[4];
-    _mm_store_ps (lanes, v);
-    return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
-}
-#endif
-
-/** Adds the products of n frames to the sums and, when copy is set, copies the frames in the same pass,
-    so the block is read once. Two sets of lanes keep the additions out of each other's way.
+/** L x L, R x R and L x R summed over the runs of one block, in single precision; a block is short
+    enough for that. The lanes are added up once, at the end of the block.
 */
-template <bool copy>
-void sumFrames (const float* left, const float* right, float* toLeft, float* toRight, int n, SignalScopeFeed::Sums& sums) noexcept
+class ProductSums
 {
-    auto i = 0;
-    float ll = 0.0f, rr = 0.0f, lr = 0.0f;
+public:
+    /** Adds n frames and, when copy is set, copies them in the same pass, so the block is read once. */
+    template <bool copy>
+    void add (const float* left, const float* right, float* toLeft, float* toRight, int n) noexcept
+    {
+        auto i = 0;
 
 #if WYDENZA_SCOPE_SSE
-    auto ll0 = _mm_setzero_ps(), rr0 = _mm_setzero_ps(), lr0 = _mm_setzero_ps();
-    auto ll1 = _mm_setzero_ps(), rr1 = _mm_setzero_ps(), lr1 = _mm_setzero_ps();
+        // Two sets of lanes keep the additions out of each other's way.
+        auto ll1 = _mm_setzero_ps(), rr1 = _mm_setzero_ps(), lr1 = _mm_setzero_ps();
 
-    for (; i + 8 <= n; i += 8)
-    {
-        const auto l0 = _mm_loadu_ps (left + i), r0 = _mm_loadu_ps (right + i);
-        const auto l1 = _mm_loadu_ps (left + i + 4), r1 = _mm_loadu_ps (right + i + 4);
-
-        if constexpr (copy)
+        for (; i + 8 <= n; i += 8)
         {
-            _mm_storeu_ps (toLeft + i, l0);
-            _mm_storeu_ps (toLeft + i + 4, l1);
-            _mm_storeu_ps (toRight + i, r0);
-            _mm_storeu_ps (toRight + i + 4, r1);
+            const auto l0 = _mm_loadu_ps (left + i), r0 = _mm_loadu_ps (right + i);
+            const auto l1 = _mm_loadu_ps (left + i + 4), r1 = _mm_loadu_ps (right + i + 4);
+
+            if constexpr (copy)
+            {
+                _mm_storeu_ps (toLeft + i, l0);
+                _mm_storeu_ps (toLeft + i + 4, l1);
+                _mm_storeu_ps (toRight + i, r0);
+                _mm_storeu_ps (toRight + i + 4, r1);
+            }
+
+            ll = _mm_add_ps (ll, _mm_mul_ps (l0, l0));
+            rr = _mm_add_ps (rr, _mm_mul_ps (r0, r0));
+            lr = _mm_add_ps (lr, _mm_mul_ps (l0, r0));
+            ll1 = _mm_add_ps (ll1, _mm_mul_ps (l1, l1));
+            rr1 = _mm_add_ps (rr1, _mm_mul_ps (r1, r1));
+            lr1 = _mm_add_ps (lr1, _mm_mul_ps (l1, r1));
         }
 
-        ll0 = _mm_add_ps (ll0, _mm_mul_ps (l0, l0));
-        rr0 = _mm_add_ps (rr0, _mm_mul_ps (r0, r0));
-        lr0 = _mm_add_ps (lr0, _mm_mul_ps (l0, r0));
-        ll1 = _mm_add_ps (ll1, _mm_mul_ps (l1, l1));
-        rr1 = _mm_add_ps (rr1, _mm_mul_ps (r1, r1));
-        lr1 = _mm_add_ps (lr1, _mm_mul_ps (l1, r1));
-    }
-
-    ll = sumOfLanes (_mm_add_ps (ll0, ll1));
-    rr = sumOfLanes (_mm_add_ps (rr0, rr1));
-    lr = sumOfLanes (_mm_add_ps (lr0, lr1));
+        ll = _mm_add_ps (ll, ll1);
+        rr = _mm_add_ps (rr, rr1);
+        lr = _mm_add_ps (lr, lr1);
 #endif
 
-    for (; i < n; ++i)
-    {
-        const auto l = left[i], r = right[i];
-
-        if constexpr (copy)
+        for (; i < n; ++i)
         {
-            toLeft[i] = l;
-            toRight[i] = r;
-        }
+            const auto l = left[i], r = right[i];
 
-        ll += l * l;
-        rr += r * r;
-        lr += l * r;
+            if constexpr (copy)
+            {
+                toLeft[i] = l;
+                toRight[i] = r;
+            }
+
+            tailLL += l * l;
+            tailRR += r * r;
+            tailLR += l * r;
+        }
     }
 
-    sums.ll += (double) ll;
-    sums.rr += (double) rr;
-    sums.lr += (double) lr;
-    sums.frames += n;
-}
+    SignalScopeFeed::Sums total (int frames) const noexcept
+    {
+#if WYDENZA_SCOPE_SSE
+        return { (double) (sumOfLanes (ll) + tailLL), (double) (sumOfLanes (rr) + tailRR), (double) (sumOfLanes (lr) + tailLR), frames };
+#else
+        return { (double) tailLL, (double) tailRR, (double) tailLR, frames };
+#endif
+    }
+
+private:
+#if WYDENZA_SCOPE_SSE
+    static float sumOfLanes (__m128 v) noexcept
+    {
+        alignas (16) float lanes[4];
+        _mm_store_ps (lanes, v);
+        return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+    }
+
+    __m128 ll = _mm_setzero_ps(), rr = _mm_setzero_ps(), lr = _mm_setzero_ps();
+#endif
+    float tailLL = 0.0f, tailRR = 0.0f, tailLR = 0.0f;
+};
 } // namespace
 
 void SignalScopeFeed::Sums::add (const Sums& other) noexcept
@@ -115,15 +127,19 @@ void SignalScopeFeed::pushWhileActive (const float* left, const float* right, in
     const auto start = written & (frameCapacity - 1);
     const auto firstRun = std::min (toKeep, (int) (frameCapacity - start));
 
-    Sums block;
-    sumFrames<true> (left, right, leftRing.get() + start, rightRing.get() + start, firstRun, block);
-    sumFrames<true> (left + firstRun, right + firstRun, leftRing.get(), rightRing.get(), toKeep - firstRun, block);
-    sumFrames<false> (left + toKeep, right + toKeep, nullptr, nullptr, numFrames - toKeep, block);
+    ProductSums products;
+    products.add<true> (left, right, leftRing.get() + start, rightRing.get() + start, firstRun);
+
+    if (firstRun < numFrames)
+    {
+        products.add<true> (left + firstRun, right + firstRun, leftRing.get(), rightRing.get(), toKeep - firstRun);
+        products.add<false> (left + toKeep, right + toKeep, nullptr, nullptr, numFrames - toKeep);
+    }
 
     if (toKeep > 0)
         frameCounters.written.store (written + (std::uint32_t) toKeep, std::memory_order_release);
 
-    pushSums (block);
+    pushSums (products.total (numFrames));
 }
 
 void SignalScopeFeed::pushSums (const Sums& blockSums) noexcept

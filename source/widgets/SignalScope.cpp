@@ -112,8 +112,10 @@ void SignalScope::drawDots (juce::Graphics& g, juce::Rectangle<int> area)
     if (numFrames == 0 || area.isEmpty())
         return;
 
-    // An odd width gives a middle column for identical channels.
-    area.setWidth (area.getWidth() - 1 + area.getWidth() % 2);
+    // A square, the goniometer's own shape, with an odd side: identical channels get a middle column.
+    auto side = juce::jmin (area.getWidth(), area.getHeight());
+    side -= 1 - side % 2;
+    area = area.withSizeKeepingCentre (side, side);
 
     if (dotImage.getWidth() != area.getWidth() || dotImage.getHeight() != area.getHeight())
         dotImage = juce::Image (juce::Image::ARGB, area.getWidth(), area.getHeight(), true, juce::SoftwareImageType());

@@ -43,7 +43,7 @@ public:
     */
     juce::Image renderDots (int width, int height) const;
 
-    /** The dots, centred in the area. */
+    /** The dots in the largest square centred in the area. */
     void drawDots (juce::Graphics&, juce::Rectangle<int> area);
 
     /** A strip from -1 (left end) to +1 (right end) with a mark at 0; the reading is a bar from the mark,
