@@ -168,11 +168,12 @@ TEST_F (SignalScopeTest, ScreenshotsWithTheScopeWhileTheOtherScreensStayAsTheyWe
     const auto plain = fieldSnapshot();
     chooseShowSignalScope();
 
-    const std::pair<const char*, Mix> looks[] = { { "mix", { 1.0f, 0.7f, 0.5f } }, { "mono", { 1.0f, 1.0f, 0.0f } }, { "inverted", { 1.0f, -1.0f, 0.0f } } };
+    const std::pair<const char*, Mix> looks[] = { { "mix", { 1.0f, 0.85f, 0.6f } }, { "mono", { 1.0f, 1.0f, 0.0f } }, { "inverted", { 1.0f, -1.0f, 0.0f } } };
 
     for (const auto& [name, mix] : looks)
     {
         play (mix, 1.0);
+        tick(); // the meters too
         savePng (paintEditor (*editor), juce::String ("editor-scope-") + name + "-" + juce::String (editor->getWidth()) + "x" + juce::String (editor->getHeight()));
     }
 
