@@ -137,6 +137,11 @@ TEST_F (SignalScopeTest, TheCorrelationMeterReadsKnownSignalsAndNothingForSilenc
             EXPECT_LE (*reading, c.high) << c.name;
         }
     }
+
+    // The gain stops at its maximum: noise at -100 dBFS leaves the goniometer dark, however long it lasts.
+    play ({ 0.0f, 0.0f, 7.0e-5f }, 3.0);
+    const juce::Image dark (juce::Image::ARGB, 101, 101, true, juce::SoftwareImageType());
+    EXPECT_EQ (countDifferences (field().getScope().renderDots (101, 101), dark), 0);
 }
 
 TEST_F (SignalScopeTest, IdenticalChannelsPutEveryDotOnTheCentreColumn)
