@@ -44,7 +44,7 @@ void SignalScopeReader::update()
         return;
 
     auto& scope = stereoField.getScope();
-    const auto hadDots = scope.hasDots();
+    const auto hadDots = scope.hasVisibleDots();
     const auto oldReading = scope.getCorrelation();
     const auto sampleRate = feed.getSampleRate();
     const auto now = juce::Time::getMillisecondCounterHiRes();
@@ -65,7 +65,7 @@ void SignalScopeReader::update()
 
     scope.setCorrelation (correlation.getCorrelation());
 
-    // Nothing on screen before or after (silence, a stopped host) needs no paint.
-    if (stereoField.isScopeVisible() && (count > 0 || hadDots != scope.hasDots() || oldReading != scope.getCorrelation()))
+    // Silence, playing or stopped, draws no dot: without dots before and after, only a new reading paints.
+    if (stereoField.isScopeVisible() && (hadDots || scope.hasVisibleDots() || oldReading != scope.getCorrelation()))
         stereoField.repaint();
 }

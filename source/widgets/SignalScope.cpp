@@ -29,6 +29,8 @@ void SignalScope::addFrames (const float* left, const float* right, int count, d
     // Only the newest frames can stay; the level follows all of them.
     const auto firstKept = juce::jmax (0, count - historyLength);
     auto peak = 0.0f;
+    // Far below half a pixel at any size the editor can have.
+    const auto visibleExtent = level * 1.0e-3f;
 
     for (auto i = 0; i < count; ++i)
     {
@@ -44,6 +46,7 @@ void SignalScope::addFrames (const float* left, const float* right, int count, d
             leftHistory[(size_t) writePosition] = l;
             rightHistory[(size_t) writePosition] = r;
             writePosition = (writePosition + 1) % maxHistoryFrames;
+            framesSinceVisible = extent >= visibleExtent ? 0 : juce::jmin (framesSinceVisible + 1, maxHistoryFrames);
         }
     }
 

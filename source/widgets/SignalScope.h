@@ -29,7 +29,8 @@ public:
     void addFrames (const float* left, const float* right, int numFrames, double sampleRate);
     /** Forgets the dots (the gain's level stays). */
     void clear() noexcept { numFrames = 0; }
-    bool hasDots() const noexcept { return numFrames > 0; }
+    /** False when the history holds only silence (or nothing), which draws no dot. */
+    bool hasVisibleDots() const noexcept { return framesSinceVisible < numFrames; }
 
     /** The correlation to show, or nothing for no reading. */
     void setCorrelation (std::optional<float> newCorrelation) noexcept { correlation = newCorrelation; }
@@ -58,7 +59,7 @@ private:
     void followLevel (float peak, double seconds) noexcept;
 
     std::vector<float> leftHistory, rightHistory;
-    int writePosition = 0, numFrames = 0;
+    int writePosition = 0, numFrames = 0, framesSinceVisible = maxHistoryFrames;
     float level = quietestFullSizeLevel;
     std::optional<float> correlation;
     juce::Image dotImage;
