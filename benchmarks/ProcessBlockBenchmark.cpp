@@ -1,5 +1,6 @@
 // processBlock cost per stereo frame, beside three floors over the same buffer: a plain in-place copy,
-// and a plain float biquad over one channel in transposed direct form II and in direct form I.
+// and a plain float biquad over one channel in transposed direct form II and in direct form I. Also the
+// cost of handing the output to an open editor's signal scope.
 
 #include "processor/WydenzaAudioProcessor.h"
 
@@ -13,6 +14,7 @@
 #include <limits>
 #include <optional>
 #include <random>
+#include <vector>
 
 namespace
 {
@@ -112,6 +114,39 @@ void BM_ProcessBlock_DecayingTail (benchmark::State& state)
         timeBlocks (state, processor, buffer, [] {});
 }
 
+/** processBlock as with safe bass off, with the signal scope's hand-over idle (argument 1: 0) or active
+    (1). The editor empties the rings 30 times a second; here a reader does it whenever they are half
+    full, outside the timing.
+*/
+void BM_ProcessBlock_SignalScope (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    WydenzaAudioProcessor processor;
+    prepareTypical (processor, blockSize, false);
+
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    fillNoise (buffer);
+
+    auto& feed = processor.getSignalScopeFeed();
+    feed.setActive (state.range (1) != 0);
+    std::vector<float> left (SignalScopeFeed::frameCapacity), right (SignalScopeFeed::frameCapacity);
+    const auto blocksPerRead = juce::jmin ((int) SignalScopeFeed::frameCapacity / 2 / blockSize, (int) SignalScopeFeed::sumsCapacity / 2);
+    auto blocksSinceRead = 0;
+
+    timeBlocks (state, processor, buffer, [&]
+                {
+                    if (++blocksSinceRead < blocksPerRead)
+                        return;
+
+                    state.PauseTiming();
+                    feed.readFrames (left.data(), right.data(), (int) left.size());
+                    benchmark::DoNotOptimize (feed.takeSums());
+                    blocksSinceRead = 0;
+                    state.ResumeTiming(); });
+
+    feed.setActive (false);
+}
+
 void BM_InPlaceCopyFloor (benchmark::State& state)
 {
     const auto blockSize = (int) state.range (0);
@@ -199,6 +234,7 @@ BENCHMARK (BM_BiquadTdf2Floor)->Arg (64)->Arg (512);
 BENCHMARK (BM_BiquadDf1Floor)->Arg (64)->Arg (512);
 BENCHMARK (BM_ProcessBlock_SafeBassOff)->Args ({ 64, 0 })->Args ({ 512, 0 })->Args ({ 64, 1 })->Args ({ 512, 1 });
 BENCHMARK (BM_ProcessBlock_SafeBassOn)->Args ({ 64, 0 })->Args ({ 512, 0 })->Args ({ 64, 1 })->Args ({ 512, 1 });
+BENCHMARK (BM_ProcessBlock_SignalScope)->ArgsProduct ({ { 64, 512 }, { 0, 1 } });
 BENCHMARK (BM_ProcessBlock_DecayingTail)->Args ({ 64, 0 })->Args ({ 64, 1 });
 
 int main (int argc, char** argv)

@@ -12,4 +12,5 @@ list(APPEND WYDENZA_EXTRA_SOURCES
     source/editor/MainPanelControls.cpp
     source/editor/MainPanelArtwork.cpp
     source/editor/MainEditorComponent.cpp
+    source/editor/SignalScopeReader.cpp
     source/editor/WydenzaAudioProcessorEditor.cpp)

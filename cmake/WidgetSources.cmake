@@ -7,5 +7,6 @@ list(APPEND WYDENZA_EXTRA_SOURCES
     source/widgets/CvxPresetNameLabel.cpp
     source/widgets/CvxQ7VuMeter.cpp
     source/widgets/CvxQ7StereoVuMeterComponent.cpp
+    source/widgets/SignalScope.cpp
     source/widgets/StereoComponent.cpp
     source/widgets/InfoComponent.cpp)

@@ -3,6 +3,7 @@
 #include "FolderReveal.h"
 #include "MainEditorComponent.h"
 #include "PopupCallbackReceiver.h"
+#include "WydenzaAudioProcessorEditor.h"
 #include "processor/WydenzaAudioProcessor.h"
 #include "widgets/Palette.h"
 
@@ -56,6 +57,7 @@ juce::PopupMenu SettingsMenu::build() const
     schemeMenu.addItem (classicDarkItem, "Classic Dark", ! dark, dark);
     schemeMenu.addItem (brightEyesItem, "Bright Eyes", dark, ! dark);
     menu.addSubMenu ("Colour Scheme", schemeMenu);
+    menu.addItem (signalScopeItem, "Show Signal Scope", true, processor.isSignalScopeShown());
 
     menu.addItem (showInfoItem, "Show Info / Settings Screen");
     menu.addSeparator();
@@ -92,10 +94,22 @@ void SettingsMenu::perform (int result)
         panel.setColourScheme (brightEyesBrightness);
     else if (result == showInfoItem)
         panel.showInfoScreen();
+    else if (result == signalScopeItem)
+        toggleSignalScope();
     else if (result >= firstUserPresetItem)
         processor.loadUserPreset (result - firstUserPresetItem);
     else if (result >= firstFactoryPresetItem)
         processor.selectFactoryPreset (result - firstFactoryPresetItem);
+}
+
+void SettingsMenu::toggleSignalScope()
+{
+    const auto show = ! processor.isSignalScopeShown();
+
+    if (auto* editor = panel.findParentComponentOfClass<WydenzaAudioProcessorEditor>())
+        editor->setSignalScopeShown (show);
+    else
+        processor.setSignalScopeShown (show);
 }
 
 void SettingsMenu::checkWatchdog (juce::Time now)

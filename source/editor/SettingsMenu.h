@@ -16,6 +16,7 @@ struct SettingsMenuItems
         brightEyesItem = 4,
         saveAsItem = 5,
         revealFolderItem = 6,
+        signalScopeItem = 7,
         firstFactoryPresetItem = 100,
         firstUserPresetItem = 200,
         titleItem = -1
@@ -24,8 +25,8 @@ struct SettingsMenuItems
 
 /**
     The menu behind the panel's drop-down button: resize to the default size, every factory and user
-    preset, save as, reveal the user presets folder, the two colour schemes, the info screen and the
-    title. Built afresh from the processor's state at every opening, shown asynchronously, its result
+    preset, save as, reveal the user presets folder, the two colour schemes, the signal scope, the info
+    screen and the title. Built afresh from the processor's state at every opening, shown asynchronously, its result
     carried out on the panel and the processor. While it is open, a watchdog closes it once the mouse
     has been away from it for a second. Message thread only.
 */
@@ -55,6 +56,9 @@ public:
     static constexpr float classicDarkBrightness = 0.0f, brightEyesBrightness = 0.3f;
 
 private:
+    /** Turns the scope on or off in the open editor and in the user's settings. */
+    void toggleSignalScope();
+
     WydenzaAudioProcessor& processor;
     MainEditorComponent& panel;
     bool open = false;

@@ -4,6 +4,7 @@
 #include "MainEditorComponent.h"
 #include "ProportionalLayout.h"
 #include "ResizerForEditor.h"
+#include "SignalScopeReader.h"
 #include "processor/WydenzaAudioProcessor.h"
 #include "widgets/CvxQ7LookAndFeelV1.h"
 #include "widgets/CvxQ7StereoVuMeterComponent.h"
@@ -27,6 +28,9 @@ WydenzaAudioProcessorEditor::WydenzaAudioProcessorEditor (WydenzaAudioProcessor&
     mainPanel = std::make_unique<MainEditorComponent> (audioProcessor, *this);
     addAndMakeVisible (*mainPanel);
 
+    scopeReader = std::make_unique<SignalScopeReader> (audioProcessor.getSignalScopeFeed(), mainPanel->getStereoField());
+    scopeReader->setShown (audioProcessor.isSignalScopeShown());
+
     const auto minHeight = (int) ((float) displayHeight * 0.25f);
     const auto maxHeight = (int) ((float) displayHeight * 0.8f);
 
@@ -47,6 +51,8 @@ WydenzaAudioProcessorEditor::WydenzaAudioProcessorEditor (WydenzaAudioProcessor&
 WydenzaAudioProcessorEditor::~WydenzaAudioProcessorEditor()
 {
     stopTimer();
+    // First: it idles the processor's feed and points into the panel.
+    scopeReader.reset();
     mainPanel.reset();
     setLookAndFeel (nullptr);
     lookAndFeel.reset();
@@ -54,6 +60,17 @@ WydenzaAudioProcessorEditor::~WydenzaAudioProcessorEditor()
     constrainer.reset();
     editorFont.reset();
     layout.reset();
+}
+
+void WydenzaAudioProcessorEditor::setSignalScopeShown (bool shouldBeShown)
+{
+    audioProcessor.setSignalScopeShown (shouldBeShown);
+    scopeReader->setShown (shouldBeShown);
+}
+
+bool WydenzaAudioProcessorEditor::isSignalScopeShown() const noexcept
+{
+    return scopeReader->isShown();
 }
 
 int WydenzaAudioProcessorEditor::widthForHeight (int height) noexcept

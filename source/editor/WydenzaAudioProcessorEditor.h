@@ -9,6 +9,7 @@ class ProportionalLayout;
 class CvxQ7LookAndFeelV1;
 class ResizerForEditor;
 class MainEditorComponent;
+class SignalScopeReader;
 
 /**
     The editor window: the main panel filling it, a resize corner that keeps the 3 : 2 aspect within
@@ -39,6 +40,11 @@ public:
     juce::ComponentBoundsConstrainer& getConstrainer() noexcept { return *constrainer; }
     ResizerForEditor& getResizer() noexcept { return *resizer; }
 
+    /** Shows or hides the signal scope in the stereo field and keeps the choice in the user's settings. */
+    void setSignalScopeShown (bool shouldBeShown);
+    bool isSignalScopeShown() const noexcept;
+    SignalScopeReader& getSignalScopeReader() noexcept { return *scopeReader; }
+
     static constexpr int timerIntervalMs = 70;
     static constexpr float aspectRatio = 1.5f;
 
@@ -57,6 +63,7 @@ private:
     std::unique_ptr<juce::ComponentBoundsConstrainer> constrainer;
     std::unique_ptr<ResizerForEditor> resizer;
     std::unique_ptr<MainEditorComponent> mainPanel;
+    std::unique_ptr<SignalScopeReader> scopeReader;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (WydenzaAudioProcessorEditor)
 };

@@ -114,3 +114,8 @@ float SettingsFile::readHeightRatio (juce::PropertiesFile& settings)
     const auto ratio = (float) settings.getDoubleValue (heightRatioKey, 0.5);
     return ratio > 0.0f && std::isfinite (ratio) ? ratio : 0.5f;
 }
+
+bool SettingsFile::readSignalScopeShown (const juce::PropertiesFile& settings)
+{
+    return settings.getBoolValue (signalScopeKey, false);
+}

@@ -12,6 +12,7 @@ class SettingsFile
 public:
     static constexpr const char* heightRatioKey = "DefaultEditorDesktopHeightRatio";
     static constexpr const char* presetsFolderKey = "Presets Folder";
+    static constexpr const char* signalScopeKey = "Show Signal Scope";
 
     /** Application name "Wydenza", suffix "q7properties", folder "ZELVORA", XML, per user. */
     static juce::PropertiesFile::Options makeOptions();
@@ -30,6 +31,9 @@ public:
 
     /** The stored height ratio when it is greater than 0, otherwise 0.5. */
     static float readHeightRatio (juce::PropertiesFile& settings);
+
+    /** Whether the editor shows the signal scope; off when the key is missing or holds anything but true. */
+    static bool readSignalScopeShown (const juce::PropertiesFile& settings);
 
 private:
     SettingsFile() = delete;

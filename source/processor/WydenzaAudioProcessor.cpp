@@ -435,6 +435,16 @@ void WydenzaAudioProcessor::updateDefaultEditorHeight()
     settings->setNeedsToBeSaved (true);
 }
 
+bool WydenzaAudioProcessor::isSignalScopeShown() const
+{
+    return SettingsFile::readSignalScopeShown (*settings);
+}
+
+void WydenzaAudioProcessor::setSignalScopeShown (bool shouldBeShown)
+{
+    settings->setValue (SettingsFile::signalScopeKey, shouldBeShown);
+}
+
 //==============================================================================
 juce::String WydenzaAudioProcessor::getSampleRateText() const
 {
@@ -563,6 +573,7 @@ void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
         raisePeak (inputPeakRight, peaks.inputRight);
         raisePeak (outputPeakLeft, peaks.outputLeft);
         raisePeak (outputPeakRight, peaks.outputRight);
+        signalScopeFeed.push (buffer.getReadPointer (0), buffer.getReadPointer (1), numSamples, sampleRate);
     }
 
     for (auto channel = 2; channel < buffer.getNumChannels(); ++channel)

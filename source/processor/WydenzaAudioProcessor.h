@@ -2,6 +2,7 @@
 
 #include "ParameterSet.h"
 #include "PendingStateRestore.h"
+#include "SignalScopeFeed.h"
 #include "StereoChain.h"
 #include "UndoHistory.h"
 #include "presets/PresetLibrary.h"
@@ -191,6 +192,13 @@ public:
     void updateDefaultEditorHeight();
     juce::PropertiesFile& getSettings() noexcept { return *settings; }
 
+    /** Whether the editor shows the signal scope: a per-user setting, off until the user turns it on. */
+    bool isSignalScopeShown() const;
+    void setSignalScopeShown (bool shouldBeShown);
+
+    /** The output handed to an open editor's signal scope; idle unless the editor activates it. */
+    SignalScopeFeed& getSignalScopeFeed() noexcept { return signalScopeFeed; }
+
     //==============================================================================
     ParameterSet& getParameterSet() noexcept { return parameters; }
     const ParameterSet& getParameterSet() const noexcept { return parameters; }
@@ -293,6 +301,7 @@ private:
     float blockOutputGainValue = std::numeric_limits<float>::quiet_NaN();
 
     StereoChain chain;
+    SignalScopeFeed signalScopeFeed;
     juce::IIRCoefficients safeBassCoefficients;
     std::atomic<bool> safeBassCoefficientsStale { true };
     bool safeBassFilterReady = false;

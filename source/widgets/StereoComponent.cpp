@@ -55,6 +55,21 @@ void StereoComponent::setMutedAll (bool shouldBeMutedAll)
     repaint();
 }
 
+void StereoComponent::setScopeShown (bool shouldBeShown)
+{
+    if (scopeShown == shouldBeShown)
+        return;
+
+    scopeShown = shouldBeShown;
+    repaint();
+}
+
+juce::Rectangle<float> StereoComponent::getCorrelationMeterArea (float width, float height) noexcept
+{
+    const auto field = getFieldArea (width, height);
+    return { field.getX(), 0.91f * height, field.getWidth(), 0.03f * height };
+}
+
 juce::Rectangle<float> StereoComponent::getFieldArea (float width, float height) noexcept
 {
     return juce::Rectangle<float> (width, height).reduced (0.1f * height);
@@ -131,6 +146,14 @@ void StereoComponent::paint (juce::Graphics& g)
                           dashes,
                           juce::numElementsInArray (dashes),
                           1.0f);
+    }
+
+    // Over the centre line, which would hide a mono signal, and under the stage, which stays on top
+    // and unchanged.
+    if (scopeShown)
+    {
+        scope.drawDots (g, field.toNearestInt());
+        scope.drawCorrelationMeter (g, getCorrelationMeterArea (widthF, heightF));
     }
 
     const auto stage = computeStage (field, widthValue, panValue);

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "SignalScope.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /**
     The picture of the stereo stage: a triangle from the listener (bottom centre) to the stage,
     wider, flatter and bluer as the width grows, swung about the listener by the pan. Bypass and
-    mute-all replace it with a caption, bypass winning when both are on.
+    mute-all replace it with a caption, bypass winning when both are on. On request a signal scope of
+    the output lies behind the triangle, with a correlation meter along the bottom edge.
 */
 class StereoComponent : public juce::Component,
                         public juce::SettableTooltipClient
@@ -28,6 +31,17 @@ public:
     float getPanValue() const noexcept { return panValue; }
     bool isBypassed() const noexcept { return bypassed; }
     bool isMutedAll() const noexcept { return mutedAll; }
+
+    /** Shows or hides the signal scope; off, the picture is exactly as without one. */
+    void setScopeShown (bool shouldBeShown);
+    bool isScopeShown() const noexcept { return scopeShown; }
+    /** Shown and not replaced by the bypass or mute-all caption. */
+    bool isScopeVisible() const noexcept { return scopeShown && ! bypassed && ! mutedAll; }
+    /** The owner feeds it and repaints this component. */
+    SignalScope& getScope() noexcept { return scope; }
+
+    /** Where the correlation meter runs, below the field area, for a component of the given size. */
+    static juce::Rectangle<float> getCorrelationMeterArea (float width, float height) noexcept;
 
     /** The triangle's corners inside the field area. */
     struct Stage
@@ -58,6 +72,8 @@ private:
     float panValue = 0.5f;
     bool bypassed = false;
     bool mutedAll = false;
+    bool scopeShown = false;
+    SignalScope scope;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (StereoComponent)
 };

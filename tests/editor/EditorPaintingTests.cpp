@@ -1,4 +1,5 @@
 #include "EditorFixture.h"
+#include "EditorImages.h"
 
 #include "editor/PanelBackground.h"
 #include "widgets/CvxQ7StereoVuMeterComponent.h"
@@ -6,41 +7,6 @@
 #include "widgets/Palette.h"
 
 using namespace editortests;
-
-namespace
-{
-juce::Image paintEditor (juce::Component& editor)
-{
-    juce::Image image (juce::Image::ARGB, editor.getWidth(), editor.getHeight(), true, juce::SoftwareImageType());
-    juce::Graphics g (image);
-    editor.paintEntireComponent (g, false);
-    return image;
-}
-
-/** Number of pixels that differ between two images of the same size. */
-int countDifferences (const juce::Image& a, const juce::Image& b)
-{
-    if (a.getBounds() != b.getBounds())
-        return -1;
-
-    const juce::Image::BitmapData da (a, juce::Image::BitmapData::readOnly), db (b, juce::Image::BitmapData::readOnly);
-    auto differences = 0;
-
-    for (auto y = 0; y < a.getHeight(); ++y)
-        differences += std::memcmp (da.getLinePointer (y), db.getLinePointer (y), (size_t) (a.getWidth() * da.pixelStride)) != 0 ? 1 : 0;
-
-    return differences;
-}
-
-void savePng (const juce::Image& image, const juce::String& name)
-{
-    const auto file = juce::File (WYDENZA_EDITOR_TEST_OUTPUT).getChildFile (name + ".png");
-    ASSERT_TRUE (file.getParentDirectory().createDirectory().wasOk());
-    file.deleteFile();
-    juce::FileOutputStream stream (file);
-    ASSERT_TRUE (stream.openedOk() && juce::PNGImageFormat().writeImageToStream (image, stream));
-}
-} // namespace
 
 TEST_F (EditorFixture, TheKeptBackgroundIsPixelForPixelTheDrawnOne)
 {

@@ -2,6 +2,8 @@
 // editor's timer on the message thread. Built under ThreadSanitizer too, where any data race fails the run.
 #include "HardeningHelpers.h"
 #include "PresetTestHelpers.h"
+#include "editor/SignalScopeReader.h"
+#include "editor/WydenzaAudioProcessorEditor.h"
 #include "presets/FactoryPresets.h"
 #include "presets/PresetNameOrder.h"
 
@@ -10,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 using namespace hardening;
@@ -348,20 +351,22 @@ TEST_F (ConcurrencyTest, HostAutomationAfterPresetOperationsIsWhatRemains)
         EXPECT_EQ (restored.getParameter (i), automation.lastWritten[(size_t) i]) << p->getParameterName (i);
 }
 
-TEST (Concurrency, TheEditorOpensAndClosesWhileTheHostAutomatesAndPlays)
+namespace
 {
-    WydenzaAudioProcessor processor;
-    prepare (processor, 48000.0, 256);
+/** Opens and closes the editor round after round while the host automates and plays: the editor's timers
+    run, now and then it paints, as the window would get, and eachRound does what a test adds.
+*/
+void openAndCloseTheEditorWhileTheHostPlays (WydenzaAudioProcessor& processor, int rounds, const std::function<void (WydenzaAudioProcessorEditor&, int round)>& eachRound)
+{
     AutomationThread automation (processor);
     AudioThread audio (processor);
     juce::Image canvas (juce::Image::ARGB, 810, 540, true, juce::SoftwareImageType());
 
-    for (auto round = 0; round < 200; ++round)
+    for (auto round = 0; round < rounds; ++round)
     {
         std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
         ASSERT_NE (editor, nullptr);
 
-        // The editor's timers run while the host's threads go on; now and then a paint, as the window would get.
         juce::MessageManager::getInstance()->runDispatchLoopUntil (round % 10 == 0 ? 160 : 5);
         dynamic_cast<juce::Timer&> (*editor).timerCallback();
 
@@ -371,17 +376,47 @@ TEST (Concurrency, TheEditorOpensAndClosesWhileTheHostAutomatesAndPlays)
             editor->paintEntireComponent (g, false);
         }
 
-        if (round % 2 == 1)
-            processor.refreshEditor();
-
+        eachRound (dynamic_cast<WydenzaAudioProcessorEditor&> (*editor), round);
         editor.reset();
         EXPECT_EQ (processor.getActiveEditor(), nullptr);
     }
 
     automation.stopAndJoin();
     audio.stopAndJoin();
-    EXPECT_GT (audio.getBlocks(), 200);
-    EXPECT_GT (automation.getRounds(), 200);
+    EXPECT_GT (audio.getBlocks(), rounds);
+    EXPECT_GT (automation.getRounds(), rounds);
+}
+} // namespace
+
+TEST (Concurrency, TheEditorOpensAndClosesWhileTheHostAutomatesAndPlays)
+{
+    WydenzaAudioProcessor processor;
+    prepare (processor, 48000.0, 256);
+    openAndCloseTheEditorWhileTheHostPlays (processor, 200, [&] (WydenzaAudioProcessorEditor&, int round)
+                                            {
+                                                if (round % 2 == 1)
+                                                    processor.refreshEditor(); });
+}
+
+TEST_F (ConcurrencyTest, TheEditorWithTheSignalScopeOpensAndClosesWhileTheHostAutomatesAndPlays)
+{
+    auto p = makeProcessor();
+    prepare (*p, 48000.0, 256);
+    p->setSignalScopeShown (true);
+
+    // The scope's own timer runs too; it is read, and now and then hidden and shown again.
+    openAndCloseTheEditorWhileTheHostPlays (*p, 100, [] (WydenzaAudioProcessorEditor& editor, int round)
+                                            {
+                                                auto& reader = editor.getSignalScopeReader();
+                                                ASSERT_TRUE (reader.isShown());
+                                                reader.update();
+
+                                                if (round % 7 == 3)
+                                                {
+                                                    reader.setShown (false);
+                                                    reader.setShown (true);
+                                                } });
+    EXPECT_FALSE (p->getSignalScopeFeed().isActive());
 }
 
 TEST_F (ConcurrencyTest, AHostRestoresOnItsOwnThreadWhileTheEditorIsOpenAndAudioRuns)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 using namespace hardening;
 
@@ -221,6 +222,48 @@ TEST (RealtimeSafety, ABlockOfAnyLengthProcessesWithoutAllocationOrLock)
         total.locks += counts.locks;
     }
 
+    EXPECT_EQ (total.allocations, 0u) << "first: " << AudioThreadGuard::firstOffender();
+    EXPECT_EQ (total.locks, 0u) << "first: " << AudioThreadGuard::firstOffender();
+}
+
+TEST (RealtimeSafety, TheSignalScopeHandOverAddsNoAllocationOrLock)
+{
+    WydenzaAudioProcessor p;
+    prepare (p, 48000.0, 4096);
+    auto& feed = p.getSignalScopeFeed();
+    feed.setActive (true); // the reader's side allocates the rings, before any block
+    std::vector<float> left (SignalScopeFeed::frameCapacity), right (SignalScopeFeed::frameCapacity);
+    juce::MidiBuffer midi;
+    AudioThreadGuard::Counts total;
+    auto frame = 0;
+    juce::int64 framesRead = 0, framesSummed = 0;
+
+    // Blocks of every kind of length, wrapping the rings, filling them while nobody reads (the frames
+    // are dropped, the sums kept), then read empty; the reader's calls are lock-free too.
+    for (auto round = 0; round < 600; ++round)
+    {
+        juce::AudioBuffer<float> buffer (2, round % 7 == 0 ? 4096 : 1 + (round * 37) % 700);
+        fillWithSignal (buffer, frame);
+        frame += buffer.getNumSamples();
+
+        AudioThreadGuard guard;
+        p.processBlock (buffer, midi);
+
+        if (round % 100 > 60)
+        {
+            framesRead += feed.readFrames (left.data(), right.data(), 5000);
+            framesSummed += feed.takeSums().frames;
+        }
+
+        const auto counts = guard.getCounts();
+        total.allocations += counts.allocations;
+        total.locks += counts.locks;
+    }
+
+    // Every frame was summed; the ring dropped some while nobody read.
+    EXPECT_EQ (framesSummed, frame);
+    EXPECT_GT (framesRead, 0);
+    EXPECT_LT (framesRead, frame);
     EXPECT_EQ (total.allocations, 0u) << "first: " << AudioThreadGuard::firstOffender();
     EXPECT_EQ (total.locks, 0u) << "first: " << AudioThreadGuard::firstOffender();
 }

@@ -30,7 +30,7 @@ def save_step(name):
 
 # The settings menu's rows from the top; "-" is a separator.
 MENU_ROWS = ["Resize To Default", "-", "Factory Presets", "User Presets", "-", "Save Current Preset As ...",
-             "Reveal User Presets Folder", "-", "Colour Scheme", "Show Info / Settings Screen", "-", "title"]
+             "Reveal User Presets Folder", "-", "Colour Scheme", "Show Signal Scope", "Show Info / Settings Screen", "-", "title"]
 MENU_BORDER, SEPARATOR_HEIGHT = 2, 10
 
 
