@@ -143,8 +143,7 @@ void PresetLibrary::resolveUserPresetsFolder (juce::PropertiesFile& settings)
     if (path.isEmpty())
     {
         path = UserPresetFolder::getDefaultFolder().getFullPathName() + juce::File::getSeparatorString();
-        settings.setValue (SettingsFile::presetsFolderKey, path);
-        settings.setNeedsToBeSaved (true);
+        SettingsFile::store (settings, SettingsFile::presetsFolderKey, path);
     }
 
     userPresets.setFolder (juce::File (path));

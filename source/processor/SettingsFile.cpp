@@ -101,12 +101,21 @@ std::unique_ptr<juce::PropertiesFile> SettingsFile::open (const juce::Properties
     auto settings = std::make_unique<juce::PropertiesFile> (file, options);
 
     if (isNew)
-    {
-        settings->setValue (heightRatioKey, 0.5);
-        settings->setNeedsToBeSaved (true);
-    }
+        store (*settings, heightRatioKey, 0.5);
 
     return settings;
+}
+
+void SettingsFile::store (juce::PropertiesFile& settings, juce::StringRef key, const juce::var& value)
+{
+    const auto file = settings.getFile();
+
+    if (file.existsAsFile() && isSafeForTheFrameworksReader (file))
+        settings.reload();
+
+    settings.setValue (key, value);
+    settings.setNeedsToBeSaved (true);
+    settings.saveIfNeeded();
 }
 
 float SettingsFile::readHeightRatio (juce::PropertiesFile& settings)

@@ -26,8 +26,14 @@ public:
     /** Where the settings file lives (JUCE's own default on Linux would be a visible ~/ZELVORA). */
     static juce::File getFileFor (const juce::PropertiesFile::Options& options);
 
-    /** Opens the settings file; a new file is seeded with a height ratio of 0.5 and marked for writing. */
+    /** Opens the settings file; a new file is seeded with a height ratio of 0.5 and written at once. */
     static std::unique_ptr<juce::PropertiesFile> open (const juce::PropertiesFile::Options& options);
+
+    /** Stores one setting and writes the file at once, after taking in what other instances stored since
+        this one read it. Every instance holds its own copy of the file: a copy left waiting to be written
+        would undo, when its instance goes, whatever another instance changed meanwhile.
+    */
+    static void store (juce::PropertiesFile& settings, juce::StringRef key, const juce::var& value);
 
     /** The stored height ratio when it is greater than 0, otherwise 0.5. */
     static float readHeightRatio (juce::PropertiesFile& settings);

@@ -431,8 +431,8 @@ void WydenzaAudioProcessor::updateDefaultEditorHeight()
         defaultEditorDesktopHeightRatio = 0.5f;
         defaultEditorHeight = juce::roundToInt ((float) displayHeight * defaultEditorDesktopHeightRatio);
     }
-    settings->setValue (SettingsFile::heightRatioKey, (double) defaultEditorDesktopHeightRatio);
-    settings->setNeedsToBeSaved (true);
+    if (settings->getDoubleValue (SettingsFile::heightRatioKey, -1.0) != (double) defaultEditorDesktopHeightRatio)
+        SettingsFile::store (*settings, SettingsFile::heightRatioKey, (double) defaultEditorDesktopHeightRatio);
 }
 
 bool WydenzaAudioProcessor::isSignalScopeShown() const
@@ -442,7 +442,7 @@ bool WydenzaAudioProcessor::isSignalScopeShown() const
 
 void WydenzaAudioProcessor::setSignalScopeShown (bool shouldBeShown)
 {
-    settings->setValue (SettingsFile::signalScopeKey, shouldBeShown);
+    SettingsFile::store (*settings, SettingsFile::signalScopeKey, shouldBeShown);
 }
 
 //==============================================================================

@@ -155,3 +155,17 @@ TEST (Processor, RestoringAStateTellsTheFormatAdapterEveryValue)
     EXPECT_EQ (recorder.values[15], 0.4f);
     EXPECT_EQ (recorder.values[2], 0.5f);
 }
+
+TEST (Processor, ASettingOneInstanceStoresOutlivesAnotherInstanceThatGoesLater)
+{
+    for (const auto shown : { true, false })
+    {
+        auto older = std::make_unique<WydenzaAudioProcessor>();
+        auto changing = std::make_unique<WydenzaAudioProcessor>();
+        changing->setSignalScopeShown (shown);
+        changing.reset();
+        older.reset();
+
+        EXPECT_EQ (WydenzaAudioProcessor().isSignalScopeShown(), shown);
+    }
+}
