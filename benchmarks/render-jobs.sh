@@ -29,28 +29,28 @@ for i in range(16):
         f.write(b'RIFF' + struct.pack('<I', len(body)) + body)
 PY
 
-best() { # jobs: prints the best wall time of three runs, in seconds
-    local fastest=
-    for _ in 1 2 3; do
-        rm -rf out
-        local start end
-        start=$(date +%s.%N)
-        "$render" --preset "GROUP Stereo 150% + SafeBass" --jobs "$1" --out-dir out in/*.wav >/dev/null 2>&1
-        end=$(date +%s.%N)
-        fastest=$(python3 -c "import sys; t = $end - $start; print(t if '$fastest' == '' else min(t, float('$fastest')))")
-    done
-    echo "$fastest"
-}
-
-echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) cores)"
-one=$(best 1)
-many=$(best "$jobs")
-echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
-python3 - "$one" "$many" "$jobs" <<'PY'
-import sys
-one, many, jobs = float(sys.argv[1]), float(sys.argv[2]), sys.argv[3]
+# Best wall time of three runs for each --jobs, with the CPU time the run took: when the machine is busy
+# the CPU time tells whether the batch did more work, or only waited for a core.
+python3 - "$render" "$jobs" <<'PY'
+import glob, os, resource, shutil, subprocess, sys, time
+render, jobs = sys.argv[1], sys.argv[2]
+files = sorted(glob.glob('in/*.wav'))
 audio = 16 * 60.0
-print('--jobs 1: %6.2f s for 16 files of 60 s (%.0fx real time)' % (one, audio / one))
-print('--jobs %s: %6.2f s (%.0fx real time)' % (jobs, many, audio / many))
-print('speed-up: %.2fx' % (one / many))
+
+def run(n):
+    shutil.rmtree('out', ignore_errors=True)
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.monotonic()
+    subprocess.run([render, '--preset', 'GROUP Stereo 150% + SafeBass', '--jobs', str(n), '--out-dir', 'out'] + files,
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wall = time.monotonic() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return wall, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+print('load average before: %s (%d cores)' % (' '.join(open('/proc/loadavg').read().split()[:3]), os.cpu_count()))
+best = {n: min(run(n) for _ in range(3)) for n in ('1', jobs)}
+print('load average after:  %s' % ' '.join(open('/proc/loadavg').read().split()[:3]))
+for n, (wall, cpu) in best.items():
+    print('--jobs %s: %5.2f s wall, %5.2f s CPU for 16 files of 60 s (%.0fx real time)' % (n, wall, cpu, audio / wall))
+print('speed-up: %.2fx' % (best['1'][0] / best[jobs][0]))
 PY

@@ -7,8 +7,10 @@
 #include "StereoAnalysis.h"
 #include "processor/WydenzaAudioProcessor.h"
 
+#include <atomic>
 #include <cmath>
-#include <mutex>
+
+#include <unistd.h>
 
 namespace
 {
@@ -33,13 +35,14 @@ void scanChannel (const float* samples, int num, float& peak, juce::int64& nonFi
     }
 }
 
-juce::File makeTemporaryFileFor (const juce::File& target, std::unique_ptr<juce::TemporaryFile>& temp)
+/** A temporary file beside the target. Its name comes from the process and a counter rather than the
+    framework's shared random generator, which is not safe to use from several threads at once (and the
+    main thread uses it when it saves the settings). */
+std::unique_ptr<juce::TemporaryFile> makeTemporaryFileFor (const juce::File& target)
 {
-    // The temporary name comes from the framework's shared random generator, which is not thread-safe.
-    static std::mutex naming;
-    const std::lock_guard<std::mutex> lock (naming);
-    temp = std::make_unique<juce::TemporaryFile> (target);
-    return temp->getFile();
+    static std::atomic<int> counter { 0 };
+    const auto name = target.getFileNameWithoutExtension() + "_temp" + juce::String::toHexString ((int) ::getpid()) + "_" + juce::String (++counter);
+    return std::make_unique<juce::TemporaryFile> (target, target.getSiblingFile (name + target.getFileExtension()));
 }
 
 std::unique_ptr<juce::AudioFormatWriter> makeWriter (juce::AudioFormat& format, std::unique_ptr<juce::OutputStream>& stream, double sampleRate, OutputFormat::Depth depth, const juce::StringPairArray& metadata)
@@ -153,8 +156,8 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
         outputAnalysis.emplace (sampleRate, *request.analysisSplitHz);
     }
 
-    std::unique_ptr<juce::TemporaryFile> temp;
-    auto fileStream = std::make_unique<juce::FileOutputStream> (makeTemporaryFileFor (request.target, temp));
+    const auto temp = makeTemporaryFileFor (request.target);
+    auto fileStream = std::make_unique<juce::FileOutputStream> (temp->getFile());
 
     if (! fileStream->openedOk())
         throw RenderError ("cannot write " + request.target.getFullPathName());
