@@ -55,8 +55,8 @@ bool Integer32Writer::write (const int** samples, int numSamples)
             std::memcpy (data, &stored, 4);
         }
 
-    // The sizes are 32-bit fields: stop well before they overflow.
-    if (framesWritten + numSamples > (juce::int64) 0x7fff0000 / bytesPerFrame || ! output->write (scratch.get(), bytes))
+    // The sizes are unsigned 32-bit fields: stop before they overflow.
+    if (framesWritten + numSamples > (juce::int64) 0xfff00000 / bytesPerFrame || ! output->write (scratch.get(), bytes))
     {
         failed = true;
         return false;

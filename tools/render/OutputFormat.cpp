@@ -89,7 +89,8 @@ OutputFormat::Depth OutputFormat::chooseBitDepth (juce::AudioFormat& format, Dep
     if (possible.contains (source))
         return source;
 
-    const auto sourceBits = source.isFloat ? 24 : source.bits;
+    // 32-bit float carries a 24-bit mantissa; a decoder that reports fewer bits (Ogg Vorbis) keeps them.
+    const auto sourceBits = source.isFloat && source.bits >= 32 ? 24 : source.bits;
     std::optional<Depth> best;
 
     for (const auto& depth : possible)
