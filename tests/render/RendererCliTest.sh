@@ -76,6 +76,41 @@ elif sys.argv[1] == 'info':  # prints the container and its bit depth ("32f" for
         print('AIFF', struct.unpack('>H', data[pos + 14:pos + 16])[0])
     else:
         print('unknown')
+elif sys.argv[1] == 'awkward':  # path, kind: writes the bytes of a file no ordinary writer makes
+    path, kind = sys.argv[2], sys.argv[3]
+    def wav(frames, bits, tag=1, claim=None, chunk=b''):
+        width = bits // 8
+        data = b''.join(int(v).to_bytes(width, 'little', signed=bits > 8) if tag == 1 else struct.pack('<f', v) for f in frames for v in f)
+        fmt = struct.pack('<HHIIHH', tag, 2, 48000, 48000 * 2 * width, 2 * width, bits)
+        body = b'WAVE' + b'fmt ' + struct.pack('<I', 16) + fmt + chunk + b'data' + struct.pack('<I', len(data) if claim is None else claim) + data
+        open(path, 'wb').write(b'RIFF' + struct.pack('<I', len(body)) + body)
+    r = [((i * 7919) % 4001 - 2000, (i * 104729) % 4001 - 2000) for i in range(1000)]
+    if kind == 'null32f': wav([(a / 2048.0, b / 3000.0) for a, b in r] + [(1.0, -1.0), (1e-30, -2.5)], 32, tag=3)
+    elif kind.startswith('null'):  # null8, null16, null24, null32: every step of the grid, full scale included
+        bits = int(kind[4:]); top = (1 << (bits - 1)) - 1
+        frames = [(a * top // 2000, b * top // 2000) for a, b in r] + [(top, -top - 1), (1, -1)]
+        if bits == 8: frames = [(a + 128, b + 128) for a, b in frames]
+        if bits == 32: frames = [(a >> 8 << 8, b >> 8 << 8) for a, b in frames] + [(12345, -7)]
+        wav(frames, bits)
+    elif kind == 'one16384': wav([(16384, -16384)], 16)
+    elif kind == 'nonfinite': wav([(float('nan') if i % 100 == 0 else 0.5 * math.sin(i / 7), float('inf') if i % 250 == 0 else 0.5 * math.sin(i / 7)) for i in range(1000)], 32, tag=3)
+    elif kind == 'cutshort': wav(r[:993], 16, claim=4000, chunk=b'LIST' + struct.pack('<I', 12) + b'INFOjunkjunk')
+    elif kind == 'loud': wav([(int(7900000 * math.sin(i / 9)), int(7900000 * math.sin(i / 13))) for i in range(4800)], 24)
+elif sys.argv[1] == 'samples':  # prints every sample of a WAV or AIFF as a number
+    data = open(sys.argv[2], 'rb').read()
+    big = data[:4] == b'FORM'
+    pos, fmt = 12, None
+    while pos + 8 <= len(data):
+        cid, size = data[pos:pos + 4], struct.unpack('>I' if big else '<I', data[pos + 4:pos + 8])[0]
+        if cid == b'fmt ': tag, bits = struct.unpack('<H', data[pos + 8:pos + 10])[0], struct.unpack('<H', data[pos + 22:pos + 24])[0]; fmt = (tag in (3,) or (tag == 0xfffe and data[pos + 32] == 3), bits)
+        if cid == b'COMM': fmt = (False, struct.unpack('>H', data[pos + 14:pos + 16])[0])
+        if cid in (b'data', b'SSND'):
+            raw = data[pos + 8 + (8 if big else 0):pos + 8 + size]; break
+        pos += 8 + size + (size & 1)
+    isfloat, bits = fmt; w = bits // 8
+    if isfloat: vals = struct.unpack('<%df' % (len(raw) // 4), raw[:len(raw) // 4 * 4])
+    else: vals = [int.from_bytes(raw[i:i + w], 'big' if big else 'little', signed=bits > 8) for i in range(0, len(raw) - w + 1, w)]
+    print(' '.join(repr(v) for v in vals))
 elif sys.argv[1] == 'pngsize':
     data = open(sys.argv[2], 'rb').read(24)
     assert data[:8] == b'\x89PNG\r\n\x1a\n', 'not a PNG'
@@ -168,6 +203,8 @@ a plot without a measurement|go with --analyze or --report|--plot x.png in24.wav
 a plot that is not a PNG|ending in .png|--analyze --plot x.jpg in24.wav|x.jpg
 a plot of several files|--plot draws one file|--analyze --plot x.png in24.wav in16.wav|x.png
 rendering options with --analyze|takes no rendering options|--analyze --set StereoWidth=0 in24.wav|x.wav
+a bad setting with --out-dir|unknown parameter 'Foo'|--set Foo=1 --out-dir newdir in24.wav|newdir
+--jobs without --out-dir|--jobs goes with --out-dir|--jobs 2 in24.wav x.wav|x.wav
 a split out of range|--split takes a frequency from 20 to 20000 Hz|--analyze --split 0 in24.wav|x.wav
 TABLE
 
@@ -243,6 +280,98 @@ check "--analyze --plot draws a 1200x700 PNG" test "$(python3 wavtool.py pngsize
 "$render" --preset "TRACK Stereo 200%" --report --plot two.png in24.wav wide.flac >/dev/null 2>&1
 check "--report --plot draws a 1200x700 PNG" test "$(python3 wavtool.py pngsize two.png)" = "1200x700"
 check "--report --plot writes the FLAC too" test "$(python3 wavtool.py info wide.flac)" = "FLAC 24"
+
+#---------------------------------------------------------------------------------------------------
+# Value texts: the whole text must be one of the accepted forms, in range. setting|what the renderer says
+python3 wavtool.py awkward tiny.wav null16
+while IFS='|' read -r setting said; do
+    out="$("$render" --set "$setting" tiny.wav tiny-out.wav 2>&1)"; rc=$?
+    if [[ "$said" == "bad value"* ]]; then check "--set $setting is refused" test "$rc" -ne 0; else check "--set $setting is taken" test "$rc" -eq 0; fi
+    check "--set $setting says \"$said\"" grep -qF -- "$said" <<<"$out"
+done <<'TABLE'
+StereoWidth=150abc|bad value '150abc' for StereoWidth: a number from 0 to 200
+StereoWidth=0x10|bad value '0x10' for StereoWidth: a number from 0 to 200
+StereoWidth=500|bad value '500' for StereoWidth: a number from 0 to 200
+InputGain=-3abc|bad value '-3abc' for InputGain: a number from -12 to 12
+InputGain=100|bad value '100' for InputGain: a number from -12 to 12
+SafeBassFreq=120abc|bad value '120abc' for SafeBassFreq: a number from 10 to 500, Hz optional (120, 120Hz), or off
+SafeBassFreq=5|bad value '5' for SafeBassFreq: a number from 10 to 500
+Pan=L-30|bad value 'L-30' for Pan: C, L or R and a number from 0 to 100
+Pan=30L|bad value '30L' for Pan: C, L or R and a number from 0 to 100
+Pan=L150|bad value 'L150' for Pan: C, L or R and a number from 0 to 100
+SafeBass=0.5.5|bad value '0.5.5' for SafeBass (a normalised value from 0 to 1)
+StereoWidth=150 %|StereoWidth = 150 %
+InputGain=-3dB|InputGain = -3.0dB
+SafeBassFreq=off|SafeBassFreq = OFF
+SafeBassFreq=120Hz|SafeBassFreq = 120Hz
+Pan=L1.5|Pan = L2
+Pan=r12|Pan = R12
+Pan=-30|Pan = L30
+TABLE
+
+#---------------------------------------------------------------------------------------------------
+# Awkward files, written byte by byte: kind|settings|what the render must say|what OUT must hold
+while IFS='|' read -r kind settings said holds; do
+    python3 wavtool.py awkward "$kind.wav" "$kind"
+    read -r -a argv <<<"$settings"
+    out="$("$render" "${argv[@]}" "$kind.wav" "$kind-out.wav" 2>&1)"; rc=$?
+    check "$kind renders" test "$rc" -eq 0
+    [ -n "$said" ] && check "$kind: says \"$said\"" grep -qF -- "$said" <<<"$out"
+    case "$holds" in
+        same) check "$kind: a null render gives back every sample" test "$(python3 wavtool.py samples "$kind.wav")" = "$(python3 wavtool.py samples "$kind-out.wav")" ;;
+        finite) check "$kind: nothing but finite samples written" python3 -c "import math,sys; assert all(math.isfinite(float(v)) for v in sys.argv[1].split())" "$(python3 wavtool.py samples "$kind-out.wav")" ;;
+        *) check "$kind: OUT holds $holds samples" test "$(python3 wavtool.py samples "$kind-out.wav" | wc -w)" -eq "$holds" ;;
+    esac
+done <<'TABLE'
+null8|--preset Init||same
+null16|--preset Init||same
+null24|--preset Init||same
+null32|--preset Init|WAV file, 32-bit)|same
+null32f|--preset Init|1 samples above 0 dBFS (L 0, R 1), kept in the float file|same
+one16384|--preset Init||same
+nonfinite||24 NaN or infinite output samples (L 12, R 12) written as 0|finite
+cutshort||cut short: 993 of 1000 frames|1986
+TABLE
+"$render" null32.wav null32-out.aiff >/dev/null 2>&1
+check "32-bit integer stays integer in AIFF" test "$(python3 wavtool.py samples null32.wav)" = "$(python3 wavtool.py samples null32-out.aiff)"
+
+"$render" --analyze --json nonfinite.wav cutshort.wav > awkward.json 2>awkward.err; rc=$?
+check "--analyze takes awkward files" test "$rc" -eq 0
+check "--analyze warns of both" test "$(grep -c 'warning: .*\(10, R 4\|cut short: 993 of 1000\)' awkward.err)" -eq 2
+check "--analyze leaves non-finite samples out and counts them" python3 - awkward.json <<'PY'
+import json, sys
+nonfinite, cut = json.load(open(sys.argv[1]))
+a = nonfinite['analysis']
+assert a['nonFiniteSamples'] == {'left': 10, 'right': 4}, a
+assert abs(a['peakDbfs']['left'] + 6.02) < 0.01 and abs(a['rmsDbfs']['right'] + 9.03) < 0.05 and a['correlation']['all'] == 1.0, a
+assert abs(cut['analysis']['seconds'] * 48000 - 993) < 1e-6 and 'cut short: 993 of 1000 frames' in cut['warnings'][0], cut
+PY
+
+# Clipping: the 24-bit render counts what the float render holds beyond full scale.
+python3 wavtool.py awkward loud.wav loud
+"$render" --set StereoWidth=200 --report --json loud.wav loud24.wav > loud24.json 2>loud24.err
+"$render" --set StereoWidth=200 --bits 32f --report --json loud.wav loud32f.wav > loud32f.json 2>/dev/null
+check "clipping is warned of" grep -q 'samples clipped in the 24-bit output' loud24.err
+python3 wavtool.py samples loud32f.wav > loud32f.txt
+check "clipped samples counted per channel" python3 - loud24.json loud32f.json loud32f.txt <<'PY'
+import json, sys
+clipped, above = json.load(open(sys.argv[1]))[0]['clippedSamples'], json.load(open(sys.argv[2]))[0]['samplesAboveFullScale']
+v = [float(x) for x in open(sys.argv[3]).read().split()]
+expected = {'left': sum(abs(x) > 1 for x in v[0::2]), 'right': sum(abs(x) > 1 for x in v[1::2])}
+assert expected['left'] > 100 and clipped == expected and above == expected, (clipped, above, expected)
+PY
+
+#---------------------------------------------------------------------------------------------------
+# --jobs: the same files as one after another, whole lines, and a failure lets the others finish.
+cp in24.wav batch/d.wav; cp in16.wav batch/e.wav; cp null24.wav batch/f.wav
+"$render" --set StereoWidth=150 --bits 16 --jobs 1 --out-dir jobs1 batch/{a,b,c,d,e,f}.wav > jobs1.out 2>&1
+out="$("$render" --set StereoWidth=150 --bits 16 --jobs 3 --out-dir jobs3 batch/{a,b,c,d,e,f}.wav 2>&1)"; rc=$?
+check "--jobs 3 with a failing file exits non-zero" test "$rc" -ne 0
+check "--jobs 3 writes the files of --jobs 1" test "$(cd jobs1 && md5sum ./*)" = "$(cd jobs3 && md5sum ./*)"
+check "--jobs 3 writes five files" test "$(ls jobs3 | wc -l)" -eq 5
+check "--jobs 3 prints one whole line per file" test "$(grep -cE '^\[[1-6]/6\] batch/[a-f]\.wav -> jobs3/[a-f]\.wav: (done \(WAV file, 16-bit, TPDF dither\)(, clipped L [0-9]+, R [0-9]+)?|FAILED: .*not a WAV, FLAC or AIFF file)$' <<<"$out")" -eq 6
+check "--jobs 3 sums up" grep -q "rendered 5 of 6 files; 1 failed" <<<"$out"
+expect_failure "--jobs 0" "--jobs takes a number of files to render at once, from 1 to 256" --jobs 0 --out-dir x batch/a.wav
 
 echo "$passes passed, $failures failed"
 test "$failures" -eq 0

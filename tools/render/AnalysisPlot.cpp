@@ -126,8 +126,9 @@ void AnalysisPlot::drawGoniometer (juce::Graphics& g, const StereoAnalysisResult
     g.drawText ("M", labelBox.withPosition (cx + 6, area.getY() + 2), juce::Justification::centredLeft);
     g.drawText ("L", labelBox.withPosition (area.getX() + 6, area.getY() + 2), juce::Justification::centredLeft);
     g.drawText ("R", labelBox.withPosition (area.getRight() - 30, area.getY() + 2), juce::Justification::centredRight);
-    g.drawText ("+S", labelBox.withPosition (area.getRight() - 30, cy + 2), juce::Justification::centredRight);
-    g.drawText ("-S", labelBox.withPosition (area.getX() + 6, cy + 2), juce::Justification::centredLeft);
+    // Side is S = (L - R) / 2, so a signal leaning left lies on the +S side, as on a hardware goniometer.
+    g.drawText ("-S", labelBox.withPosition (area.getRight() - 30, cy + 2), juce::Justification::centredRight);
+    g.drawText ("+S", labelBox.withPosition (area.getX() + 6, cy + 2), juce::Justification::centredLeft);
 
     g.setFont (font (18.0f));
     const auto scaleText = result.largestPeak > 0.0f ? "scale: peak " + StereoAnalysisText::decibelText (juce::Decibels::gainToDecibels ((double) result.largestPeak), "dBFS")

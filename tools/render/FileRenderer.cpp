@@ -1,12 +1,20 @@
 #include "FileRenderer.h"
 
-#include "OutputFormat.h"
+#include "AudioDataChunk.h"
+#include "Integer32Writer.h"
 #include "OutputRounding.h"
 #include "RenderError.h"
 #include "StereoAnalysis.h"
 #include "processor/WydenzaAudioProcessor.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include <immintrin.h>
+
+#include <unistd.h>
 
 namespace
 {
@@ -18,10 +26,83 @@ void readBlock (juce::AudioFormatReader& source, juce::AudioBuffer<float>& block
     if (! source.read (&block, 0, num, start, true, true))
         throw RenderError ("cannot read the samples");
 }
+
+/** Raises the peak with the finite samples and counts the others; four at a time, since it runs over
+    every sample twice. */
+void scanChannel (const float* samples, int num, float& peak, juce::int64& nonFinite)
+{
+    const auto magnitudeMask = _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff));
+    const auto largestFinite = _mm_set1_ps (std::numeric_limits<float>::max());
+    auto peaks = _mm_set1_ps (peak);
+    auto bad = _mm_setzero_si128();
+    int i = 0;
+
+    for (; i + 4 <= num; i += 4)
+    {
+        const auto magnitudes = _mm_and_ps (_mm_loadu_ps (samples + i), magnitudeMask);
+        // Comparisons with NaN are false: "not above the largest" holds for the finite ones alone.
+        const auto isFinite = _mm_cmple_ps (magnitudes, largestFinite);
+        peaks = _mm_max_ps (peaks, _mm_and_ps (magnitudes, isFinite));
+        bad = _mm_sub_epi32 (bad, _mm_castps_si128 (_mm_cmpnle_ps (magnitudes, largestFinite)));
+    }
+
+    alignas (16) float peakLanes[4];
+    alignas (16) std::int32_t badLanes[4];
+    _mm_store_ps (peakLanes, peaks);
+    _mm_store_si128 (reinterpret_cast<__m128i*> (badLanes), bad);
+
+    peak = juce::jmax (juce::jmax (peakLanes[0], peakLanes[1]), juce::jmax (peakLanes[2], peakLanes[3]));
+    nonFinite += (juce::int64) badLanes[0] + badLanes[1] + badLanes[2] + badLanes[3];
+
+    for (; i < num; ++i)
+    {
+        if (std::isfinite (samples[i]))
+            peak = juce::jmax (peak, std::abs (samples[i]));
+        else
+            ++nonFinite;
+    }
+}
+
+/** A temporary file beside the target. Its name comes from the process and a counter rather than the
+    framework's shared random generator, which is not safe to use from several threads at once (and the
+    main thread uses it when it saves the settings). */
+std::unique_ptr<juce::TemporaryFile> makeTemporaryFileFor (const juce::File& target)
+{
+    static std::atomic<int> counter { 0 };
+    const auto name = target.getFileNameWithoutExtension() + "_temp" + juce::String::toHexString ((int) ::getpid()) + "_" + juce::String (++counter);
+    return std::make_unique<juce::TemporaryFile> (target, target.getSiblingFile (name + target.getFileExtension()));
+}
+
+std::unique_ptr<juce::AudioFormatWriter> makeWriter (juce::AudioFormat& format, std::unique_ptr<juce::OutputStream>& stream, double sampleRate, OutputFormat::Depth depth, const juce::StringPairArray& metadata)
+{
+    std::unique_ptr<juce::AudioFormatWriter> writer;
+
+    if (depth == OutputFormat::Depth { 32, false })
+    {
+        const auto container = dynamic_cast<juce::WavAudioFormat*> (&format) != nullptr ? Integer32Writer::Container::wav : Integer32Writer::Container::aiff;
+        writer = std::make_unique<Integer32Writer> (stream.get(), sampleRate, container);
+    }
+    else
+    {
+        // FLAC's own default compression; the other formats have no such choice.
+        const auto quality = format.getQualityOptions().size() > 5 ? 5 : 0;
+        writer.reset (format.createWriterFor (stream.get(), sampleRate, 2, depth.bits, metadata, quality));
+    }
+
+    if (writer != nullptr)
+        stream.release();
+
+    return writer;
+}
 } // namespace
 
 FileRenderer::FileRenderer (WydenzaAudioProcessor& p) : processor (p)
 {
+}
+
+juce::String FileRenderer::Source::describeCut() const
+{
+    return "cut short: " + juce::String (reader->lengthInSamples) + " of " + juce::String (claimedFrames) + " frames";
 }
 
 void FileRenderer::checkSplit (double splitHz, double sampleRate)
@@ -31,12 +112,14 @@ void FileRenderer::checkSplit (double splitHz, double sampleRate)
                            + juce::String (sampleRate) + " Hz)");
 }
 
-std::unique_ptr<juce::AudioFormatReader> FileRenderer::openStereoFile (juce::AudioFormatManager& formats, const juce::File& file)
+FileRenderer::Source FileRenderer::openStereoFile (juce::AudioFormatManager& formats, const juce::File& file)
 {
     if (! file.existsAsFile())
         throw RenderError ("cannot read " + file.getFullPathName() + ": no such file");
 
-    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+    Source source;
+    source.reader.reset (formats.createReaderFor (file));
+    auto& reader = source.reader;
 
     if (reader == nullptr)
         throw RenderError ("cannot read " + file.getFullPathName() + ": not a WAV, FLAC or AIFF file");
@@ -47,19 +130,24 @@ std::unique_ptr<juce::AudioFormatReader> FileRenderer::openStereoFile (juce::Aud
     if (! (reader->sampleRate >= 1000.0 && reader->sampleRate <= 1000000.0))
         throw RenderError (file.getFileName() + " has an unusable sample rate (" + juce::String (reader->sampleRate) + " Hz)");
 
+    reader->lengthInSamples = juce::jmax ((juce::int64) 0, reader->lengthInSamples);
+    source.claimedFrames = reader->lengthInSamples;
+
     const auto isUncompressed = reader->getFormatName() == juce::WavAudioFormat().getFormatName()
                                 || reader->getFormatName() == juce::AiffAudioFormat().getFormatName();
     const auto bytesPerFrame = (juce::int64) reader->numChannels * juce::jmax (1, (int) reader->bitsPerSample / 8);
 
     if (isUncompressed)
-        reader->lengthInSamples = juce::jmin (reader->lengthInSamples, file.getSize() / bytesPerFrame);
-
-    reader->lengthInSamples = juce::jmax ((juce::int64) 0, reader->lengthInSamples);
+    {
+        // The framework fills whatever lies beyond the file's end with zeros.
+        const auto audioBytes = AudioDataChunk::findAudioBytes (file).value_or (file.getSize());
+        reader->lengthInSamples = juce::jmin (reader->lengthInSamples, audioBytes / bytesPerFrame);
+    }
 
     if ((double) reader->lengthInSamples > longestSeconds * reader->sampleRate)
         throw RenderError (file.getFileName() + " is longer than 24 hours");
 
-    return reader;
+    return source;
 }
 
 StereoAnalysisResult FileRenderer::analyse (juce::AudioFormatReader& source, double splitHz)
@@ -85,7 +173,7 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
     const auto total = source.lengthInSamples;
 
     Outcome outcome;
-    outcome.bitsWritten = OutputFormat::chooseBitDepth (*request.format, (int) source.bitsPerSample, request.bits);
+    outcome.depth = OutputFormat::chooseBitDepth (*request.format, OutputFormat::depthOf (source), request.bits);
 
     std::optional<StereoAnalysis> inputAnalysis, outputAnalysis;
 
@@ -96,28 +184,28 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
         outputAnalysis.emplace (sampleRate, *request.analysisSplitHz);
     }
 
-    juce::TemporaryFile temp (request.target);
-    auto stream = std::make_unique<juce::FileOutputStream> (temp.getFile());
+    const auto temp = makeTemporaryFileFor (request.target);
+    auto fileStream = std::make_unique<juce::FileOutputStream> (temp->getFile());
 
-    if (! stream->openedOk())
+    if (! fileStream->openedOk())
         throw RenderError ("cannot write " + request.target.getFullPathName());
 
-    // FLAC's own default compression; the other formats have no such choice.
-    const auto quality = request.format->getQualityOptions().size() > 5 ? 5 : 0;
-    std::unique_ptr<juce::AudioFormatWriter> writer (request.format->createWriterFor (stream.get(), sampleRate, 2, outcome.bitsWritten, source.metadataValues, quality));
+    std::unique_ptr<juce::OutputStream> stream = std::move (fileStream);
+
+    auto writer = makeWriter (*request.format, stream, sampleRate, outcome.depth, source.metadataValues);
 
     if (writer == nullptr)
-        throw RenderError ("cannot write " + request.format->getFormatName() + " with " + OutputFormat::describeBitDepth (outcome.bitsWritten) + " samples");
+        throw RenderError ("cannot write " + request.format->getFormatName() + " with " + OutputFormat::describeBitDepth (outcome.depth) + " samples");
 
-    stream.release();
-
-    OutputRounding rounding (outcome.bitsWritten);
+    OutputRounding rounding (outcome.depth);
     outcome.dithered = rounding.dithers();
 
     processor.setRateAndBufferSizeDetails (sampleRate, blockSize);
     processor.prepareToPlay (sampleRate, blockSize);
 
     juce::AudioBuffer<float> block (2, blockSize);
+    std::vector<int> left (blockSize), right (blockSize);
+    int* integers[] = { left.data(), right.data(), nullptr };
     juce::MidiBuffer midi;
 
     for (juce::int64 start = 0; start < total; start += blockSize)
@@ -126,21 +214,24 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
         readBlock (source, block, start, num);
         juce::AudioBuffer<float> frames (block.getArrayOfWritePointers(), 2, 0, num);
 
-        outcome.inputPeakLeft = juce::jmax (outcome.inputPeakLeft, frames.getMagnitude (0, 0, num));
-        outcome.inputPeakRight = juce::jmax (outcome.inputPeakRight, frames.getMagnitude (1, 0, num));
+        scanChannel (frames.getReadPointer (0), num, outcome.inputPeakLeft, outcome.inputNonFinite[0]);
+        scanChannel (frames.getReadPointer (1), num, outcome.inputPeakRight, outcome.inputNonFinite[1]);
         if (inputAnalysis)
             inputAnalysis->addBlock (frames.getReadPointer (0), frames.getReadPointer (1), num);
 
         processor.processBlock (frames, midi);
 
-        outcome.outputPeakLeft = juce::jmax (outcome.outputPeakLeft, frames.getMagnitude (0, 0, num));
-        outcome.outputPeakRight = juce::jmax (outcome.outputPeakRight, frames.getMagnitude (1, 0, num));
+        juce::int64 uncounted = 0;
+        scanChannel (frames.getReadPointer (0), num, outcome.outputPeakLeft, uncounted);
+        scanChannel (frames.getReadPointer (1), num, outcome.outputPeakRight, uncounted);
         if (outputAnalysis)
             outputAnalysis->addBlock (frames.getReadPointer (0), frames.getReadPointer (1), num);
 
-        rounding.apply (frames, num);
+        rounding.apply (frames, num, integers);
 
-        if (! writer->writeFromAudioSampleBuffer (frames, 0, num))
+        const auto written = rounding.writesIntegers() ? writer->write (const_cast<const int**> (integers), num)
+                                                       : writer->writeFromAudioSampleBuffer (frames, 0, num);
+        if (! written)
             throw RenderError ("writing " + request.target.getFullPathName() + " failed");
 
         if (request.progress)
@@ -151,8 +242,11 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
 
     writer.reset(); // completes the header
 
-    if (! temp.overwriteTargetFileWithTemporary())
+    if (! temp->overwriteTargetFileWithTemporary())
         throw RenderError ("cannot replace " + request.target.getFullPathName());
+
+    outcome.outputNonFinite = rounding.getNonFinite();
+    outcome.clipped = rounding.getClipped();
 
     if (inputAnalysis)
     {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "OutputFormat.h"
 #include "StereoAnalysisResult.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -19,23 +21,40 @@ class FileRenderer
 public:
     static constexpr int blockSize = 512;
 
+    /** An opened stereo file and the length its header claims. */
+    struct Source
+    {
+        std::unique_ptr<juce::AudioFormatReader> reader;
+        juce::int64 claimedFrames = 0;
+
+        bool isCutShort() const noexcept { return claimedFrames > reader->lengthInSamples; }
+        /** "cut short: N of M frames" */
+        juce::String describeCut() const;
+    };
+
     struct Request
     {
         juce::File target;
         juce::AudioFormat* format = nullptr;
         /** --bits; otherwise the source's depth where the format holds it. */
-        std::optional<int> bits;
+        std::optional<OutputFormat::Depth> bits;
         /** Measure input and output, with this crossover. */
         std::optional<double> analysisSplitHz;
         /** Called now and then with the share done, from 0 to 1. */
         std::function<void (double)> progress;
     };
 
+    using ChannelCounts = std::array<juce::int64, 2>;
+
     struct Outcome
     {
-        int bitsWritten = 0;
+        OutputFormat::Depth depth;
         bool dithered = false;
+        /** Peaks of the finite samples. */
         float inputPeakLeft = 0.0f, inputPeakRight = 0.0f, outputPeakLeft = 0.0f, outputPeakRight = 0.0f;
+        ChannelCounts inputNonFinite {}, outputNonFinite {};
+        /** Samples the integer output clipped, or float samples beyond full scale. */
+        ChannelCounts clipped {};
         std::optional<StereoAnalysisResult> input, output;
     };
 
@@ -44,9 +63,9 @@ public:
     /** Renders all of the source's lengthInSamples frames. */
     Outcome render (juce::AudioFormatReader& source, const Request&);
 
-    /** A reader for a stereo file at a usable sample rate. Its length is cut to what an uncompressed
-        file's size can hold, since a header can claim any length. */
-    static std::unique_ptr<juce::AudioFormatReader> openStereoFile (juce::AudioFormatManager&, const juce::File&);
+    /** A stereo file at a usable sample rate. An uncompressed file's length is what its data chunk
+        really holds, since a header can claim any length. */
+    static Source openStereoFile (juce::AudioFormatManager&, const juce::File&);
 
     /** The stereo image of a whole source. */
     static StereoAnalysisResult analyse (juce::AudioFormatReader& source, double splitHz);

@@ -1,32 +1,52 @@
 #include "OutputRounding.h"
 
-OutputRounding::OutputRounding (int bitsPerSample)
-    : integer (bitsPerSample < 32), dither (bitsPerSample <= 16)
+#include <cmath>
+
+OutputRounding::OutputRounding (OutputFormat::Depth depth)
+    : integer (! depth.isFloat), dither (! depth.isFloat && depth.bits <= 16)
 {
     if (integer)
     {
-        step = std::ldexp (1.0f, 1 - bitsPerSample);
-        halfStep = 0.5f * step;
+        stepsPerUnit = std::ldexp (1.0, depth.bits - 1);
+        lowest = -stepsPerUnit;
+        highest = stepsPerUnit - 1.0;
+        alignment = std::ldexp (1.0, 32 - depth.bits);
     }
 }
 
-void OutputRounding::apply (juce::AudioBuffer<float>& buffer, int numSamples) noexcept
+void OutputRounding::apply (juce::AudioBuffer<float>& block, int numSamples, int* const* integers) noexcept
 {
-    if (! integer)
-        return;
-
-    for (int channel = 0; channel < buffer.getNumChannels(); ++channel)
+    for (int channel = 0; channel < juce::jmin (2, block.getNumChannels()); ++channel)
     {
-        auto* samples = buffer.getWritePointer (channel);
+        auto* samples = block.getWritePointer (channel);
 
         for (int i = 0; i < numSamples; ++i)
         {
-            auto offset = halfStep;
+            // Drawn for every sample, in the same order as ever, so the dither of real processing repeats.
+            const auto offset = dither ? (double) (random.nextFloat() + random.nextFloat() - 1.0f) : 0.0;
 
-            if (dither)
-                offset += (random.nextFloat() + random.nextFloat() - 1.0f) * step;
+            if (! std::isfinite (samples[i]))
+            {
+                ++nonFinite[(size_t) channel];
+                samples[i] = 0.0f;
+            }
 
-            samples[i] += offset;
+            if (! integer)
+            {
+                clipped[(size_t) channel] += std::abs (samples[i]) > 1.0f ? 1 : 0;
+                continue;
+            }
+
+            const auto steps = (double) samples[i] * stepsPerUnit;
+            auto rounded = steps == std::floor (steps) ? steps : std::floor (steps + 0.5 + offset);
+
+            if (rounded < lowest || rounded > highest)
+            {
+                ++clipped[(size_t) channel];
+                rounded = juce::jlimit (lowest, highest, rounded);
+            }
+
+            integers[channel][i] = (int) (rounded * alignment);
         }
     }
 }

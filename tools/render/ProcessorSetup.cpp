@@ -1,6 +1,7 @@
 #include "ProcessorSetup.h"
 
 #include "RenderError.h"
+#include "SettingText.h"
 #include "processor/WydenzaAudioProcessor.h"
 
 namespace
@@ -9,12 +10,6 @@ bool takesTypedText (ParameterDisplayKind kind)
 {
     return kind == ParameterDisplayKind::widthPercent || kind == ParameterDisplayKind::panPosition
            || kind == ParameterDisplayKind::gainDecibels || kind == ParameterDisplayKind::bassFrequency;
-}
-
-bool startsWithNumber (const juce::String& text)
-{
-    const auto t = text.trimStart().trimCharactersAtStart ("+-");
-    return t.isNotEmpty() && (juce::CharacterFunctions::isDigit (t[0]) || (t[0] == '.' && juce::CharacterFunctions::isDigit (t[1])));
 }
 
 juce::String parameterNames (const ParameterSet& parameters)
@@ -49,29 +44,16 @@ juce::String ProcessorSetup::applySetting (WydenzaAudioProcessor& processor, con
 
     if (takesTypedText (parameter->displayKind))
     {
-        const auto lower = text.toLowerCase();
-        const bool isWord = (parameter->displayKind == ParameterDisplayKind::bassFrequency && text == "OFF")
-                            || (parameter->displayKind == ParameterDisplayKind::panPosition
-                                && (lower == "c" || ((lower.startsWithChar ('l') || lower.startsWithChar ('r')) && startsWithNumber (text.substring (1)))));
-
-        if (! isWord && ! startsWithNumber (text))
-            throw RenderError ("bad value '" + text + "' for " + name);
-
-        value = parameter->getValueForText (text);
-
-        // A gain box keeps its slider's range; the text rule alone does not.
-        if (! (value >= 0.0f && value <= 1.0f))
-            throw RenderError ("bad value '" + text + "' for " + name + " (from -12 to 12 dB)");
+        value = parameter->getValueForText (SettingText::check (name, parameter->displayKind, text));
     }
     else
     {
-        if (! startsWithNumber (text) || ! text.containsOnly ("0123456789.+-"))
+        const auto number = SettingText::parseNumber (text);
+
+        if (! number.has_value() || *number < 0.0 || *number > 1.0)
             throw RenderError ("bad value '" + text + "' for " + name + " (a normalised value from 0 to 1)");
 
-        value = text.getFloatValue();
-
-        if (value < 0.0f || value > 1.0f)
-            throw RenderError ("bad value '" + text + "' for " + name + " (a normalised value from 0 to 1)");
+        value = (float) *number;
     }
 
     processor.setParameter (parameter->index, value);

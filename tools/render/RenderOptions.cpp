@@ -6,19 +6,23 @@
 juce::String RenderOptions::getUsage()
 {
     return "usage: wydenza-render [--set Name=value]... [--preset NAME] [--bits 16|24|32f] [--report] IN OUT\n"
-           "       wydenza-render [options] --out-dir DIR [--format wav|flac|aiff] IN...\n"
+           "       wydenza-render [options] --out-dir DIR [--format wav|flac|aiff] [--jobs N] IN...\n"
            "       wydenza-render --analyze FILE...\n"
            "       wydenza-render --list-presets\n"
-           "       wydenza-render            (renders the built-in demo to wydenza-demo.wav)\n"
+           "       wydenza-render            (renders the built-in demo mix through the preset\n"
+           "                                  GROUP Stereo 150% + SafeBass to wydenza-demo.wav)\n"
            "\n"
            "OUT's extension chooses the format: .wav, .flac, .aif or .aiff (any case). The bit depth is the\n"
            "input's where the format holds it, else the nearest (32-bit float into FLAC gives 24-bit);\n"
-           "--bits chooses. 16-bit output gets TPDF dither (two uniform values of +/-0.5 LSB each, from a\n"
-           "fixed seed, so renders repeat); 24-bit output needs none.\n"
+           "--bits chooses. Samples that need rounding get TPDF dither at 16 bits and below (two uniform\n"
+           "values of +/-0.5 LSB each, from a fixed seed, so renders repeat); samples already on the\n"
+           "output's grid are written as they are. Clipped samples, NaN or infinite samples (written as 0)\n"
+           "and a file shorter than its header claims are counted and reported with a warning.\n"
            "\n"
            "--out-dir writes DIR/<name of IN><IN's extension, or the --format one> for every IN, with one\n"
            "line per file; a file that fails is reported and the others still run; the exit status is 1\n"
-           "when any failed. An input is never written over.\n"
+           "when any failed. An input is never written over. --jobs N renders N files at once (default: one\n"
+           "per core; 1 renders them one after another); the files written are the same either way.\n"
            "\n"
            "--analyze measures files; --report measures input and output of a render side by side: peak\n"
            "and RMS per channel, balance (R minus L), mid and side RMS, side-to-mid ratio, phase\n"
@@ -29,9 +33,10 @@ juce::String RenderOptions::getUsage()
            "  --json       prints the figures as JSON on standard output (messages go to standard error)\n"
            "  --plot PNG   draws a goniometer, the correlation over time and the figures (1200x700)\n"
            "\n"
-           "Width, pan, gains and crossover take the texts their boxes accept\n"
-           "(StereoWidth=150, Pan=L30, InputGain=-3, SafeBassFreq=120); switches and choices\n"
-           "take normalised values (SafeBass=1, PanCurve=0.2).\n";
+           "Width takes 0 to 200 (% optional), gains -12 to 12 (dB optional), the crossover 10 to 500\n"
+           "(Hz optional) or off, pan C, L or R and 0 to 100, or -100 (left) to 100 (right)\n"
+           "(StereoWidth=150, Pan=L30, InputGain=-3dB, SafeBassFreq=120); switches and choices take\n"
+           "normalised values (SafeBass=1, PanCurve=0.2). Anything else is refused.\n";
 }
 
 RenderOptions RenderOptions::parse (const juce::StringArray& args)
@@ -39,7 +44,7 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
     RenderOptions options;
     juce::String formatName;
     bool splitGiven = false;
-    const juce::StringArray takesValue { "--set", "--preset", "--bits", "--out-dir", "--format", "--split", "--plot" };
+    const juce::StringArray takesValue { "--set", "--preset", "--bits", "--out-dir", "--format", "--split", "--plot", "--jobs" };
 
     for (int i = 0; i < args.size(); ++i)
     {
@@ -87,6 +92,12 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
             if (! value.containsOnly ("0123456789.") || ! (options.splitHz >= 20.0 && options.splitHz <= 20000.0))
                 throw RenderError ("--split takes a frequency from 20 to 20000 Hz, not '" + value + "'");
         }
+        else if (arg == "--jobs")
+        {
+            options.jobs = value.getIntValue();
+            if (! value.containsOnly ("0123456789") || value.length() > 3 || ! (*options.jobs >= 1 && *options.jobs <= 256))
+                throw RenderError ("--jobs takes a number of files to render at once, from 1 to 256, not '" + value + "'");
+        }
         else if (arg == "--plot")
             options.plotPath = value;
         else if (arg == "--list-presets")
@@ -107,7 +118,7 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
         return options;
 
     const auto renders = options.settings.size() > 0 || options.presetName.isNotEmpty() || options.bits.has_value()
-                         || options.outDir.isNotEmpty() || formatName.isNotEmpty() || options.report;
+                         || options.outDir.isNotEmpty() || formatName.isNotEmpty() || options.report || options.jobs.has_value();
 
     if (options.analyze && renders)
         throw RenderError ("--analyze measures files as they are; it takes no rendering options");
@@ -117,6 +128,9 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
 
     if (formatName.isNotEmpty() && options.outDir.isEmpty())
         throw RenderError ("--format goes with --out-dir (otherwise OUT's extension chooses the format)");
+
+    if (options.jobs.has_value() && options.outDir.isEmpty())
+        throw RenderError ("--jobs goes with --out-dir");
 
     if (options.outDir.isNotEmpty() && options.files.isEmpty())
         throw RenderError ("--out-dir needs at least one input file");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OutputFormat.h"
+
 #include <juce_core/juce_core.h>
 
 #include <optional>
@@ -17,11 +19,13 @@ public:
 
     juce::StringArray settings;
     juce::String presetName;
-    /** 16, 24 or 32 (float). */
-    std::optional<int> bits;
+    /** --bits: 16, 24 or 32-bit float. */
+    std::optional<OutputFormat::Depth> bits;
     juce::String outDir;
     /** The extension --format picks, ".wav", ".flac" or ".aiff". */
     juce::String outExtension;
+    /** --jobs: how many files of a batch render at once; nothing for one per core. */
+    std::optional<int> jobs;
 
     bool analyze = false, report = false, json = false;
     double splitHz = 120.0;

@@ -48,6 +48,22 @@ void StereoAnalysis::addBlock (const float* left, const float* right, int num)
     for (int i = 0; i < num; ++i)
     {
         const auto l = left[i], r = right[i];
+
+        // A frame with a NaN or an infinity would spoil every sum and the crossover's state: it is counted
+        // and left out, while the time it covers still counts.
+        if (! std::isfinite (l) || ! std::isfinite (r))
+        {
+            nonFiniteLeft += std::isfinite (l) ? 0 : 1;
+            nonFiniteRight += std::isfinite (r) ? 0 : 1;
+            ++numSamples;
+
+            if (++windowFill == windowLength)
+                finishWindow();
+
+            continue;
+        }
+
+        ++measuredSamples;
         peakLeft = juce::jmax (peakLeft, std::abs (l));
         peakRight = juce::jmax (peakRight, std::abs (r));
         full.add (l, r);
@@ -115,7 +131,10 @@ StereoAnalysisResult StereoAnalysis::getResult() const
     result.peakRightDb = juce::Decibels::gainToDecibels ((double) peakRight, StereoAnalysisResult::minusInfinity);
     result.largestPeak = juce::jmax (peakLeft, peakRight);
 
-    const auto n = (double) juce::jmax ((juce::int64) 1, numSamples);
+    result.nonFiniteLeft = nonFiniteLeft;
+    result.nonFiniteRight = nonFiniteRight;
+
+    const auto n = (double) juce::jmax ((juce::int64) 1, measuredSamples);
     result.rmsLeftDb = powerToDecibels (full.ll / n);
     result.rmsRightDb = powerToDecibels (full.rr / n);
     result.balanceDb = powerRatioDecibels (full.rr, full.ll);

@@ -45,7 +45,7 @@ private:
     double sampleRate, splitHz;
     juce::dsp::LinkwitzRileyFilter<double> crossover;
 
-    juce::int64 numSamples = 0;
+    juce::int64 numSamples = 0, measuredSamples = 0, nonFiniteLeft = 0, nonFiniteRight = 0;
     float peakLeft = 0.0f, peakRight = 0.0f;
     ChannelPairSums full, low, high;
     double midSum = 0.0, sideSum = 0.0;

@@ -19,6 +19,9 @@ struct StereoAnalysisResult
     double splitHz = 0.0;
     juce::int64 numSamples = 0;
 
+    /** NaN or infinite samples per channel; a frame holding one is left out of every figure. */
+    juce::int64 nonFiniteLeft = 0, nonFiniteRight = 0;
+
     /** dBFS; minus infinity for a silent channel. */
     double peakLeftDb = minusInfinity, peakRightDb = minusInfinity;
     double rmsLeftDb = minusInfinity, rmsRightDb = minusInfinity;

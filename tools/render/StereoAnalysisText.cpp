@@ -1,5 +1,6 @@
 #include "StereoAnalysisText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -118,9 +119,19 @@ std::vector<StereoAnalysisText::Row> StereoAnalysisText::makeRows (const std::ve
           never },
     };
 
+    auto all = definitions;
+
+    // Shown only where there are some, so an ordinary table stays as it was.
+    if (std::any_of (results.begin(), results.end(), [] (auto* r)
+                     { return r->nonFiniteLeft + r->nonFiniteRight > 0; }))
+        all.push_back ({ "non-finite samples", [] (auto& r)
+                         { return "L " + juce::String (r.nonFiniteLeft) + ", R " + juce::String (r.nonFiniteRight); },
+                         [] (auto& r)
+                         { return r.nonFiniteLeft + r.nonFiniteRight > 0; } });
+
     std::vector<Row> rows;
 
-    for (const auto& d : definitions)
+    for (const auto& d : all)
     {
         Row row { d.label, {}, {} };
 
@@ -204,5 +215,6 @@ juce::var StereoAnalysisText::toJson (const StereoAnalysisResult& r)
     object->setProperty ("correlation", juce::var (correlation));
     object->setProperty ("negativeCorrelationShare", optionalJson (r.negativeCorrelationShare, false));
     object->setProperty ("monoSumDb", optionalJson (r.monoSumDb, true));
+    object->setProperty ("nonFiniteSamples", pair (r.nonFiniteLeft, r.nonFiniteRight));
     return juce::var (object);
 }

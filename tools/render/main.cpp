@@ -5,6 +5,7 @@
 #include "DemoMix.h"
 #include "FileRenderer.h"
 #include "OutputFormat.h"
+#include "ParallelBatch.h"
 #include "ProcessorSetup.h"
 #include "RenderError.h"
 #include "RenderOptions.h"
@@ -12,8 +13,12 @@
 #include "processor/LevelText.h"
 #include "processor/WydenzaAudioProcessor.h"
 
+#include <atomic>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
+#include <sstream>
+#include <thread>
 
 namespace
 {
@@ -84,6 +89,75 @@ void printPeaks (std::ostream& out, const char* label, float left, float right)
     out << label << " peak  L " << levelToDecibelText (left) << " dBFS   R " << levelToDecibelText (right) << " dBFS\n";
 }
 
+juce::String channelCounts (const FileRenderer::ChannelCounts& counts)
+{
+    return "L " + juce::String (counts[0]) + ", R " + juce::String (counts[1]);
+}
+
+juce::int64 sum (const FileRenderer::ChannelCounts& counts)
+{
+    return counts[0] + counts[1];
+}
+
+/** What a person should know about a render that did not go as plainly as it looks. */
+juce::StringArray renderWarnings (const FileRenderer::Source& source, const FileRenderer::Outcome& outcome)
+{
+    juce::StringArray warnings;
+
+    if (source.isCutShort())
+        warnings.add (source.describeCut() + " (the header claims more audio than the file holds; the rest is not rendered)");
+
+    if (sum (outcome.inputNonFinite) > 0)
+        warnings.add (juce::String (sum (outcome.inputNonFinite)) + " NaN or infinite input samples (" + channelCounts (outcome.inputNonFinite)
+                      + "), left out of the figures");
+
+    if (sum (outcome.outputNonFinite) > 0)
+        warnings.add (juce::String (sum (outcome.outputNonFinite)) + " NaN or infinite output samples (" + channelCounts (outcome.outputNonFinite)
+                      + ") written as 0 (silence); through the mid/side stage a bad sample in one channel also spoils the other");
+
+    if (sum (outcome.clipped) > 0)
+        warnings.add (outcome.depth.isFloat ? juce::String (sum (outcome.clipped)) + " samples above 0 dBFS (" + channelCounts (outcome.clipped) + "), kept in the float file; most players will clip them"
+                                            : juce::String (sum (outcome.clipped)) + " samples clipped in the " + OutputFormat::describeBitDepth (outcome.depth) + " output (" + channelCounts (outcome.clipped) + ")");
+
+    return warnings;
+}
+
+juce::String warningLines (const juce::String& file, const juce::StringArray& warnings)
+{
+    juce::String text;
+    for (const auto& warning : warnings)
+        text << "wydenza-render: warning: " << file << ": " << warning << "\n";
+    return text;
+}
+
+/** The counts of what did not fit, for the summary. */
+juce::String countLines (const FileRenderer::Outcome& outcome)
+{
+    juce::String text;
+    text << (outcome.depth.isFloat ? "above 0 dBFS " : "clipped      ") << "L " << juce::String (outcome.clipped[0]) << "   R " << juce::String (outcome.clipped[1]) << " samples\n";
+
+    if (sum (outcome.inputNonFinite) + sum (outcome.outputNonFinite) > 0)
+        text << "non-finite   input " << channelCounts (outcome.inputNonFinite) << "; output " << channelCounts (outcome.outputNonFinite) << ", written as 0\n";
+
+    return text;
+}
+
+juce::var countsJson (const FileRenderer::ChannelCounts& counts)
+{
+    auto* object = new juce::DynamicObject();
+    object->setProperty ("left", counts[0]);
+    object->setProperty ("right", counts[1]);
+    return juce::var (object);
+}
+
+juce::var warningsJson (const juce::StringArray& warnings)
+{
+    juce::Array<juce::var> list;
+    for (const auto& warning : warnings)
+        list.add (warning);
+    return list;
+}
+
 juce::String describeSettings (const RenderOptions& options, const juce::String& presetName)
 {
     juce::StringArray parts;
@@ -107,13 +181,16 @@ void writePlot (const juce::File& target, const AnalysisPlot& plot)
         throw RenderError ("cannot replace " + target.getFullPathName());
 }
 
-juce::var reportJson (const juce::String& input, const juce::String& output, const FileRenderer::Outcome& outcome)
+juce::var reportJson (const juce::String& input, const juce::String& output, const FileRenderer::Outcome& outcome, const juce::StringArray& warnings)
 {
     auto* object = new juce::DynamicObject();
     object->setProperty ("input", input);
     object->setProperty ("output", output);
-    object->setProperty ("bits", outcome.bitsWritten == 32 ? juce::var ("32f") : juce::var (outcome.bitsWritten));
+    object->setProperty ("bits", outcome.depth.isFloat ? juce::var (OutputFormat::nameOf (outcome.depth)) : juce::var (outcome.depth.bits));
     object->setProperty ("dither", outcome.dithered);
+    object->setProperty (outcome.depth.isFloat ? "samplesAboveFullScale" : "clippedSamples", countsJson (outcome.clipped));
+    object->setProperty ("nonFiniteOutputSamples", countsJson (outcome.outputNonFinite));
+    object->setProperty ("warnings", warningsJson (warnings));
     object->setProperty ("before", StereoAnalysisText::toJson (*outcome.input));
     object->setProperty ("after", StereoAnalysisText::toJson (*outcome.output));
     return juce::var (object);
@@ -150,14 +227,23 @@ int analyzeFiles (const RenderOptions& options, juce::AudioFormatManager& format
     {
         try
         {
-            auto reader = FileRenderer::openStereoFile (formats, fileFromArgument (path));
-            const auto result = FileRenderer::analyse (*reader, options.splitHz);
+            const auto source = FileRenderer::openStereoFile (formats, fileFromArgument (path));
+            const auto result = FileRenderer::analyse (*source.reader, options.splitHz);
+
+            juce::StringArray warnings;
+            if (source.isCutShort())
+                warnings.add (source.describeCut() + " (the header claims more audio than the file holds)");
+            if (result.nonFiniteLeft + result.nonFiniteRight > 0)
+                warnings.add (juce::String (result.nonFiniteLeft + result.nonFiniteRight) + " NaN or infinite samples (L " + juce::String (result.nonFiniteLeft)
+                              + ", R " + juce::String (result.nonFiniteRight) + "), left out of the figures");
+            std::cerr << warningLines (path, warnings);
 
             if (options.json)
             {
                 auto* object = new juce::DynamicObject();
                 object->setProperty ("file", path);
                 object->setProperty ("analysis", StereoAnalysisText::toJson (result));
+                object->setProperty ("warnings", warningsJson (warnings));
                 json.add (juce::var (object));
             }
             else
@@ -198,11 +284,12 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
     if (format == nullptr)
         throw RenderError ("cannot write " + output.getFileName() + ": the output's extension must be " + OutputFormat::acceptedExtensions);
 
-    std::unique_ptr<juce::AudioFormatReader> reader;
+    FileRenderer::Source source;
 
     if (isDemo)
     {
-        reader = DemoMix::createReader();
+        source.reader = DemoMix::createReader();
+        source.claimedFrames = source.reader->lengthInSamples;
         out << "Rendering the built-in demo mix\n";
     }
     else
@@ -218,34 +305,39 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
         if (plot != juce::File() && sameFile (input, plot))
             throw RenderError ("the plot would overwrite the input " + input.getFullPathName());
 
-        reader = FileRenderer::openStereoFile (formats, input);
-        out << "Rendering " << input.getFileName() << " (" << reader->getFormatName() << ", " << reader->sampleRate
-            << " Hz, " << reader->bitsPerSample << " bit)\n";
+        source = FileRenderer::openStereoFile (formats, input);
+        out << "Rendering " << input.getFileName() << " (" << source.reader->getFormatName() << ", " << source.reader->sampleRate
+            << " Hz, " << OutputFormat::describeBitDepth (OutputFormat::depthOf (*source.reader)) << ")\n";
     }
 
     if (plot != juce::File() && sameFile (output, plot))
         throw RenderError ("the plot and the output are the same file");
 
     auto processor = makeProcessor (options, presetName, true);
+    auto& reader = *source.reader;
     FileRenderer::Request request;
     request.target = output;
     request.format = format;
-    request.bits = isDemo && ! options.bits.has_value() ? 24 : options.bits;
-    request.progress = progressPrinter ((double) reader->lengthInSamples / reader->sampleRate);
+    request.bits = isDemo && ! options.bits.has_value() ? OutputFormat::Depth { 24, false } : options.bits;
+    request.progress = progressPrinter ((double) reader.lengthInSamples / reader.sampleRate);
     if (options.measures())
         request.analysisSplitHz = options.splitHz;
 
-    const auto outcome = FileRenderer (*processor).render (*reader, request);
+    const auto outcome = FileRenderer (*processor).render (reader, request);
+    const auto warnings = renderWarnings (source, outcome);
 
     printPeaks (out, "input ", outcome.inputPeakLeft, outcome.inputPeakRight);
     printPeaks (out, "output", outcome.outputPeakLeft, outcome.outputPeakRight);
-    out << "wrote " << output.getFullPathName() << " (" << format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.bitsWritten)
-        << (outcome.dithered ? ", TPDF dither" : "") << ")\n";
+    out << countLines (outcome);
+    out << "wrote " << output.getFullPathName() << " (" << format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.depth)
+        << (outcome.dithered ? ", TPDF dither" : "") << ")\n"
+        << std::flush;
+    std::cerr << warningLines (inputName, warnings);
 
     if (options.report)
     {
         if (options.json)
-            std::cout << juce::JSON::toString (juce::Array<juce::var> { reportJson (inputName, outputName, outcome) }, false, 6) << std::endl;
+            std::cout << juce::JSON::toString (juce::Array<juce::var> { reportJson (inputName, outputName, outcome, warnings) }, false, 6) << std::endl;
         else
             printReportTable (out, inputName, outputName, outcome);
     }
@@ -259,13 +351,14 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
     return 0;
 }
 
-/** Every input into --out-dir; a file that fails does not stop the others. */
+/** Every input into --out-dir, on as many threads as --jobs asks; a file that fails does not stop the
+    others, and each file's lines are printed whole when it is done. */
 int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& formats)
 {
     auto& out = messages (options);
     const auto folder = fileFromArgument (options.outDir);
 
-    if (folder.existsAsFile() || ! folder.createDirectory())
+    if (folder.existsAsFile())
         throw RenderError ("cannot use " + folder.getFullPathName() + " as the output folder");
 
     juce::Array<juce::File> inputs;
@@ -280,71 +373,137 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
         if (plot != juce::File() && sameFile (input, plot))
             throw RenderError ("the plot would overwrite the input " + input.getFullPathName());
 
-    juce::Array<juce::File> written;
-    juce::Array<juce::var> json;
-    int failures = 0;
+    // Nothing is created before the command is known to be sound.
+    if (! folder.createDirectory())
+        throw RenderError ("cannot use " + folder.getFullPathName() + " as the output folder");
+
+    // Where each file goes, and why it cannot, decided up front in the order given, so that the outcome
+    // does not depend on which file a thread happens to finish first.
+    struct Task
+    {
+        juce::File target;
+        juce::String shownTarget, refusal, processorError;
+        juce::AudioFormat* format = nullptr;
+    };
+
+    std::vector<Task> tasks ((size_t) inputs.size());
+    juce::Array<juce::File> claimed;
 
     for (int i = 0; i < inputs.size(); ++i)
     {
-        const auto& input = inputs.getReference (i);
-        const auto name = input.getFileNameWithoutExtension() + (options.outExtension.isNotEmpty() ? options.outExtension : input.getFileExtension());
-        const auto target = folder.getChildFile (name);
-        const auto shownTarget = options.outDir + (options.outDir.endsWithChar ('/') ? "" : "/") + name;
-        out << "[" << (i + 1) << "/" << inputs.size() << "] " << options.files[i] << " -> " << shownTarget << ": " << std::flush;
+        auto& task = tasks[(size_t) i];
+        const auto name = inputs[i].getFileNameWithoutExtension() + (options.outExtension.isNotEmpty() ? options.outExtension : inputs[i].getFileExtension());
+        task.target = folder.getChildFile (name);
+        task.shownTarget = options.outDir + (options.outDir.endsWithChar ('/') ? "" : "/") + name;
+        task.format = OutputFormat::forFile (task.target, formats);
+
+        if (task.format == nullptr)
+            task.refusal = "cannot write " + name + ": the output's extension must be " + OutputFormat::acceptedExtensions + " (or use --format)";
+        else if (claimed.contains (task.target) || task.target == plot)
+            task.refusal = "another file already goes to " + task.shownTarget;
+
+        for (const auto& other : inputs)
+            if (task.refusal.isEmpty() && sameFile (other, task.target))
+                task.refusal = "the output would overwrite the input " + other.getFullPathName();
+
+        if (task.refusal.isEmpty())
+            claimed.add (task.target);
+    }
+
+    const auto jobs = juce::jmax (1, options.jobs.value_or ((int) std::thread::hardware_concurrency()));
+    std::mutex printing;
+    std::vector<juce::var> json ((size_t) inputs.size());
+    std::atomic<int> failures { 0 };
+
+    const auto makeTaskProcessor = [&] (int i) -> std::unique_ptr<WydenzaAudioProcessor>
+    {
+        try
+        {
+            return tasks[(size_t) i].refusal.isEmpty() ? makeProcessor (options, options.presetName, false) : nullptr;
+        }
+        catch (const RenderError& error)
+        {
+            tasks[(size_t) i].processorError = error.getReason();
+            return nullptr;
+        }
+    };
+
+    const auto renderTask = [&] (int i, WydenzaAudioProcessor* processor)
+    {
+        const auto& task = tasks[(size_t) i];
+        juce::String line, report, warnings;
+        line << "[" << (i + 1) << "/" << inputs.size() << "] " << options.files[i] << " -> " << task.shownTarget << ": ";
 
         try
         {
-            auto* format = OutputFormat::forFile (target, formats);
-            if (format == nullptr)
-                throw RenderError ("cannot write " + name + ": the output's extension must be " + OutputFormat::acceptedExtensions + " (or use --format)");
+            if (task.refusal.isNotEmpty())
+                throw RenderError (task.refusal);
 
-            for (const auto& other : inputs)
-                if (sameFile (other, target))
-                    throw RenderError ("the output would overwrite the input " + other.getFullPathName());
+            auto source = FileRenderer::openStereoFile (formats, inputs[i]);
 
-            if (written.contains (target) || target == plot)
-                throw RenderError ("another file already went to " + shownTarget);
-
-            auto reader = FileRenderer::openStereoFile (formats, input);
-            auto processor = makeProcessor (options, options.presetName, false);
+            if (processor == nullptr)
+                throw RenderError (task.processorError);
 
             FileRenderer::Request request;
-            request.target = target;
-            request.format = format;
+            request.target = task.target;
+            request.format = task.format;
             request.bits = options.bits;
-            request.progress = progressPrinter ((double) reader->lengthInSamples / reader->sampleRate);
+            // Progress of one long file only makes sense while nothing else is printing.
+            if (jobs == 1)
+                request.progress = progressPrinter ((double) source.reader->lengthInSamples / source.reader->sampleRate);
             if (options.measures())
                 request.analysisSplitHz = options.splitHz;
 
-            const auto outcome = FileRenderer (*processor).render (*reader, request);
-            written.add (target);
+            const auto outcome = FileRenderer (*processor).render (*source.reader, request);
+            const auto found = renderWarnings (source, outcome);
 
-            out << "done (" << format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.bitsWritten)
-                << (outcome.dithered ? ", TPDF dither" : "") << ")" << std::endl;
+            line << "done (" << task.format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.depth)
+                 << (outcome.dithered ? ", TPDF dither" : "") << ")";
+            if (sum (outcome.clipped) > 0)
+                line << (outcome.depth.isFloat ? ", above 0 dBFS " : ", clipped ") << channelCounts (outcome.clipped);
+            warnings = warningLines (options.files[i], found);
 
             if (options.report && options.json)
-                json.add (reportJson (options.files[i], shownTarget, outcome));
+                json[(size_t) i] = reportJson (options.files[i], task.shownTarget, outcome, found);
             else if (options.report)
-                printReportTable (out, options.files[i], shownTarget, outcome);
+            {
+                std::ostringstream table;
+                printReportTable (table, options.files[i], task.shownTarget, outcome);
+                report = table.str();
+            }
 
             if (plot != juce::File())
-                writePlot (plot, makeReportPlot (options, options.presetName, options.files[i], shownTarget, outcome));
+                writePlot (plot, makeReportPlot (options, options.presetName, options.files[i], task.shownTarget, outcome));
         }
         catch (const RenderError& error)
         {
             ++failures;
-            out << "FAILED: " << error.getReason() << std::endl;
-            json.add (errorJson ("input", options.files[i], error.getReason()));
+            line << "FAILED: " << error.getReason();
+            json[(size_t) i] = errorJson ("input", options.files[i], error.getReason());
         }
-    }
 
-    out << "rendered " << (inputs.size() - failures) << " of " << inputs.size() << " files"
-        << (failures > 0 ? "; " + juce::String (failures) + " failed" : juce::String()) << "\n";
+        const std::lock_guard<std::mutex> lock (printing);
+        out << line << "\n"
+            << report << std::flush;
+        std::cerr << warnings << std::flush;
+    };
+
+    ParallelBatch::run (inputs.size(), jobs, makeTaskProcessor, renderTask);
+
+    const auto failed = failures.load();
+    out << "rendered " << (inputs.size() - failed) << " of " << inputs.size() << " files"
+        << (failed > 0 ? "; " + juce::String (failed) + " failed" : juce::String()) << "\n";
 
     if (options.report && options.json)
-        std::cout << juce::JSON::toString (json, false, 6) << std::endl;
+    {
+        juce::Array<juce::var> list;
+        for (const auto& entry : json)
+            if (! entry.isVoid())
+                list.add (entry);
+        std::cout << juce::JSON::toString (list, false, 6) << std::endl;
+    }
 
-    return failures == 0 ? 0 : 1;
+    return failed == 0 ? 0 : 1;
 }
 } // namespace
 
