@@ -61,13 +61,12 @@ juce::uint32 adler32 (const void* data, size_t numBytes) noexcept
     reports a damaged or missing checksum only as the end of the data, so it is checked here: a cut or
     damaged file must not load, even when the text it still yields happens to be whole.
 */
-bool endsWithChecksumOf (juce::FileInputStream& file, juce::int64 fileSize, const juce::MemoryBlock& decompressed)
+bool endsWithChecksumOf (const juce::MemoryBlock& file, const juce::MemoryBlock& decompressed)
 {
-    juce::uint8 stored[4] {};
-
-    if (fileSize < 4 || ! file.setPosition (fileSize - 4) || file.read (stored, 4) != 4)
+    if (file.getSize() < 4)
         return false;
 
+    const auto* stored = static_cast<const juce::uint8*> (file.getData()) + file.getSize() - 4;
     const auto expected = (juce::uint32) stored[0] << 24 | (juce::uint32) stored[1] << 16
                           | (juce::uint32) stored[2] << 8 | (juce::uint32) stored[3];
     return expected == adler32 (decompressed.getData(), decompressed.getSize());
@@ -109,14 +108,18 @@ juce::ValueTree PresetFile::read (const juce::File& file)
     if (! isRegularFile (file) || file.getSize() > maxFileBytes)
         return {};
 
-    juce::FileInputStream fileStream (file);
+    juce::MemoryBlock bytes;
 
-    if (! fileStream.openedOk())
-        return {};
+    {
+        // Everything is read through the one opened file: by the time its length is asked for, its name may
+        // belong to another file that a save renamed into place.
+        juce::FileInputStream fileStream (file);
 
-    // The size may have changed since it was checked: never read more than the limit.
-    juce::BufferedInputStream in (new juce::SubregionStream (&fileStream, 0, maxFileBytes, false), 8192, true);
+        if (! fileStream.openedOk() || ! readBounded (fileStream, bytes, maxFileBytes, ReadUntil::end))
+            return {};
+    }
 
+    juce::MemoryInputStream in (bytes, false);
     juce::MemoryBlock headerBytes;
 
     if (! readHeader (in, headerBytes, maxFileBytes))
@@ -139,7 +142,7 @@ juce::ValueTree PresetFile::read (const juce::File& file)
     {
         juce::GZIPDecompressorInputStream unzipped (&in, false, juce::GZIPDecompressorInputStream::zlibFormat);
         bodyFits = readBounded (unzipped, body, maxBodyBytes, ReadUntil::end)
-                   && endsWithChecksumOf (fileStream, juce::jmin (fileStream.getTotalLength(), maxFileBytes), body);
+                   && endsWithChecksumOf (bytes, body);
         body.setSize (BoundedXml::lengthUpToZero (static_cast<const char*> (body.getData()), body.getSize()));
     }
     else
