@@ -529,7 +529,7 @@ void MainEditorComponent::showSettingsMenu()
 
 void MainEditorComponent::resizeToDefault()
 {
-    processor.lastEditorHeight = processor.defaultEditorHeight;
+    processor.lastEditorHeight = processor.defaultEditorHeight.load();
     editor.refreshFromProcessor();
     repaint();
 }

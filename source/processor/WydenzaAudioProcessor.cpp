@@ -27,7 +27,7 @@ WydenzaAudioProcessor::WydenzaAudioProcessor()
     defaultEditorDesktopHeightRatio = readDefaultEditorDesktopHeightRatio();
     updateDefaultEditorHeight();
     colourSchemeBrightness = 0.3f;
-    lastEditorHeight = defaultEditorHeight;
+    lastEditorHeight = defaultEditorHeight.load();
 
     using Kind = ParameterDisplayKind;
     index.bypass = parameters.addParameter ("Bypass", 0.0f, Kind::bypassSwitch).index;

@@ -2,6 +2,7 @@
 
 #include "ParameterSet.h"
 #include "PendingStateRestore.h"
+#include "SharedText.h"
 #include "SignalScopeFeed.h"
 #include "StereoChain.h"
 #include "UndoHistory.h"
@@ -238,13 +239,14 @@ public:
     */
     static constexpr bool isUsableEditorHeight (int height) noexcept { return height >= 100 && height <= 16384; }
 
-    // Editor-related values, saved with the state and read and written by the editor directly.
-    juce::String channelName;
-    double expertMode = 0.0;
-    int defaultEditorHeight = 540;
-    int lastEditorHeight = 540;
-    float defaultEditorDesktopHeightRatio = 0.5f;
-    float colourSchemeBrightness = 0.3f;
+    // Editor-related values, saved with the state and read and written by the editor directly. The editor
+    // writes them on the message thread while a host may save its project on another.
+    SharedText channelName;
+    std::atomic<double> expertMode { 0.0 };
+    std::atomic<int> defaultEditorHeight { 540 };
+    std::atomic<int> lastEditorHeight { 540 };
+    std::atomic<float> defaultEditorDesktopHeightRatio { 0.5f };
+    std::atomic<float> colourSchemeBrightness { 0.3f };
 
 private:
     // What the preset library needs of the plug-in.

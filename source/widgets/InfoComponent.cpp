@@ -102,7 +102,7 @@ void InfoComponent::buttonClicked (juce::Button* button)
     }
     else if (button == resizeToDefaultButton.get())
     {
-        processor->lastEditorHeight = processor->defaultEditorHeight;
+        processor->lastEditorHeight = processor->defaultEditorHeight.load();
         processor->refreshEditor();
         updateButtonStates();
     }
@@ -207,7 +207,7 @@ void InfoComponent::paint (juce::Graphics& g)
     g.setColour (juce::Colours::black);
 
     const auto centred = juce::Justification::centred;
-    const auto defaultHeight = processor->defaultEditorHeight;
+    const auto defaultHeight = processor->defaultEditorHeight.load();
     drawProportionalText (g, "CURRENT SIZE:", 0.035f, 0.13f, 0.13f, 0.05f, centred);
     drawProportionalText (g, juce::String (juce::roundToInt (w)) + "," + juce::String (juce::roundToInt (h)), 0.035f, 0.18f, 0.13f, 0.05f, centred);
     drawProportionalText (g, "DEFAULT SIZE:", 0.035f, 0.43f, 0.13f, 0.05f, centred);
