@@ -76,6 +76,25 @@ std::int64_t nanosOf (std::int64_t seconds, std::int64_t nanos) noexcept
 {
     return seconds * 1'000'000'000 + nanos;
 }
+
+#if WYDENZA_POSIX_FOLDERS
+/** The stamps a scan compares, from what stat found. */
+template <typename Stamp>
+void fillStamp (Stamp& stamp, const struct stat& info) noexcept
+{
+    stamp.size = (std::int64_t) info.st_size;
+#if JUCE_MAC
+    stamp.modifiedNanos = nanosOf ((std::int64_t) info.st_mtimespec.tv_sec, (std::int64_t) info.st_mtimespec.tv_nsec);
+    stamp.changedNanos = nanosOf ((std::int64_t) info.st_ctimespec.tv_sec, (std::int64_t) info.st_ctimespec.tv_nsec);
+#else
+    stamp.modifiedNanos = nanosOf ((std::int64_t) info.st_mtim.tv_sec, (std::int64_t) info.st_mtim.tv_nsec);
+    stamp.changedNanos = nanosOf ((std::int64_t) info.st_ctim.tv_sec, (std::int64_t) info.st_ctim.tv_nsec);
+#endif
+    stamp.fileId = (std::int64_t) info.st_ino;
+    stamp.deviceId = (std::int64_t) info.st_dev;
+    stamp.isRegular = S_ISREG (info.st_mode);
+}
+#endif
 } // namespace
 
 //==============================================================================
@@ -153,19 +172,7 @@ juce::StringArray PresetScanCache::scan (const juce::File& folder)
         Stamp stamp;
 
         if (listing.statOf (fileName, info))
-        {
-            stamp.size = (std::int64_t) info.st_size;
-#if JUCE_MAC
-            stamp.modifiedNanos = nanosOf ((std::int64_t) info.st_mtimespec.tv_sec, (std::int64_t) info.st_mtimespec.tv_nsec);
-            stamp.changedNanos = nanosOf ((std::int64_t) info.st_ctimespec.tv_sec, (std::int64_t) info.st_ctimespec.tv_nsec);
-#else
-            stamp.modifiedNanos = nanosOf ((std::int64_t) info.st_mtim.tv_sec, (std::int64_t) info.st_mtim.tv_nsec);
-            stamp.changedNanos = nanosOf ((std::int64_t) info.st_ctim.tv_sec, (std::int64_t) info.st_ctim.tv_nsec);
-#endif
-            stamp.fileId = (std::int64_t) info.st_ino;
-            stamp.deviceId = (std::int64_t) info.st_dev;
-            stamp.isRegular = S_ISREG (info.st_mode);
-        }
+            fillStamp (stamp, info);
 
         visit (name, stamp);
     }
@@ -354,19 +361,7 @@ PresetScanCache::Stamp PresetScanCache::stampOf (const juce::File& file)
     struct stat info;
 
     if (::stat (file.getFullPathName().toRawUTF8(), &info) == 0)
-    {
-        stamp.size = (std::int64_t) info.st_size;
-#if JUCE_MAC
-        stamp.modifiedNanos = nanosOf ((std::int64_t) info.st_mtimespec.tv_sec, (std::int64_t) info.st_mtimespec.tv_nsec);
-        stamp.changedNanos = nanosOf ((std::int64_t) info.st_ctimespec.tv_sec, (std::int64_t) info.st_ctimespec.tv_nsec);
-#else
-        stamp.modifiedNanos = nanosOf ((std::int64_t) info.st_mtim.tv_sec, (std::int64_t) info.st_mtim.tv_nsec);
-        stamp.changedNanos = nanosOf ((std::int64_t) info.st_ctim.tv_sec, (std::int64_t) info.st_ctim.tv_nsec);
-#endif
-        stamp.fileId = (std::int64_t) info.st_ino;
-        stamp.deviceId = (std::int64_t) info.st_dev;
-        stamp.isRegular = S_ISREG (info.st_mode);
-    }
+        fillStamp (stamp, info);
 #else
     stamp.size = file.getSize();
     stamp.modifiedNanos = file.getLastModificationTime().toMilliseconds() * 1'000'000;
