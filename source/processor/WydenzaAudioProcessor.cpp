@@ -9,6 +9,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 WydenzaAudioProcessor::WydenzaAudioProcessor()
@@ -409,13 +410,29 @@ float WydenzaAudioProcessor::readDefaultEditorDesktopHeightRatio()
     return SettingsFile::readHeightRatio (*settings);
 }
 
+namespace
+{
+/** On X11 the framework opens ":0" when DISPLAY is unset, so a process without a display of its own (the
+    renderer, a headless host) would reach whatever X server answers there, and die with it.
+*/
+bool hasADisplayToAsk()
+{
+#if JUCE_LINUX || JUCE_BSD
+    const auto* name = std::getenv ("DISPLAY");
+    return name != nullptr && *name != 0;
+#else
+    return true;
+#endif
+}
+} // namespace
+
 void WydenzaAudioProcessor::updateDefaultEditorHeight()
 {
     // Without a display (a renderer, CI, a host that loads plug-ins before any window exists) the framework
     // may list none: a 1080-pixel display is assumed then.
     auto displayHeight = 1080;
 
-    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
+    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr && hasADisplayToAsk())
     {
         const auto& displays = juce::Desktop::getInstance().getDisplays().displays;
 
