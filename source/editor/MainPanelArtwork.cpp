@@ -113,10 +113,10 @@ void MainPanelArtwork::paintContent (juce::Graphics& g, const juce::Component& p
 {
     const auto inClip = [&g] (juce::Rectangle<float> area)
     { return g.clipRegionIntersects (area.getSmallestIntegerContainer()); };
-    const auto caption = [&] (const char* text, float x, float y, float cw, float ch, juce::Colour colour)
+    const auto caption = [&] (const char* text, float x, float y, float cw, float ch, juce::Colour colour, bool inFramedBox)
     {
         if (inClip (layout.areaFor (x, y, cw, ch)))
-            layout.drawCaption (g, panel, text, x, y, cw, ch, juce::Justification::centred, colour);
+            layout.drawCaption (g, panel, text, x, y, cw, ch, juce::Justification::centred, colour, inFramedBox);
     };
     const auto framedBox = [&] (float x, float y, float bw, float bh)
     {
@@ -144,8 +144,8 @@ void MainPanelArtwork::paintContent (juce::Graphics& g, const juce::Component& p
         centredText ("PAN", 0.09f, 0.579f, juce::Colours::black);
         centredText ("STEREO WIDTH", 0.45f, 0.724f, juce::Colours::black.withAlpha (state.monoOn ? 0.2f : 1.0f));
         g.setFont (regularFont);
-        caption ("FREQUENCY", 0.71f, 0.31f, 0.105f, 0.025f, juce::Colours::black.withAlpha (state.safeBassOn ? 1.0f : 0.2f));
-        caption ("PRESET:", 0.23f, 0.101f, 0.04f, 0.0195f, juce::Colours::black);
+        caption ("FREQUENCY", 0.71f, 0.31f, 0.105f, 0.025f, juce::Colours::black.withAlpha (state.safeBassOn ? 1.0f : 0.2f), true);
+        caption ("PRESET:", 0.23f, 0.101f, 0.04f, 0.0195f, juce::Colours::black, false);
 
         framedBox (0.71f, 0.16f, 0.105f, 0.2f);
         framedBox (0.15f, 0.16f, 0.105f, 0.2f);
@@ -164,8 +164,8 @@ void MainPanelArtwork::paintContent (juce::Graphics& g, const juce::Component& p
 
     framedBox (0.02f, 0.1f, 0.09f, 0.105f);
     framedBox (0.86f, 0.1f, 0.09f, 0.105f);
-    caption ("INPUT", 0.02f, 0.1f, 0.09f, 0.025f, juce::Colours::black);
-    caption ("OUTPUT", 0.86f, 0.1f, 0.09f, 0.025f, juce::Colours::black);
+    caption ("INPUT", 0.02f, 0.1f, 0.09f, 0.025f, juce::Colours::black, true);
+    caption ("OUTPUT", 0.86f, 0.1f, 0.09f, 0.025f, juce::Colours::black, true);
 
     const juce::Rectangle<float> channelFrame (0.7281667f * w, 0.015f * h, 0.22f * w, 0.06f * h);
 

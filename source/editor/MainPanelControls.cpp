@@ -222,7 +222,8 @@ void MainPanelControls::place (int width, int height)
     titleLabel->setBoundsRelative (0.375f, 0.002f, 0.25f, 0.0856f);
     bottomInfoLabel->setBoundsRelative (0.016f, 0.923f, 0.7f, 0.06f);
     regularFont.setHeight (0.06f * h);
-    channelNameLabel->setBoundsRelative (0.7281667f, 0.015f, 0.22f, 0.06f);
+    // Inside the rounded frame the panel paints around it, clear of its corners.
+    channelNameLabel->setBoundsRelative (0.7361667f, 0.015f, 0.204f, 0.06f);
     presetNameLabel->setBoundsRelative (0.3f, 0.095f, 0.4f, 0.05f);
     stereoWidthSlider->setBoundsRelative (0.445f, 0.76f, 0.11f, 0.18f);
     panSlider->setBoundsRelative (0.47f, 0.615f, 0.06f, 0.16f);

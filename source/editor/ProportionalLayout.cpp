@@ -58,9 +58,9 @@ void ProportionalLayout::drawFramedBox (juce::Graphics& g, float x, float y, flo
     g.drawRoundedRectangle (area, corner, 0.3f * corner);
 }
 
-void ProportionalLayout::drawCaption (juce::Graphics& g, const juce::Component& owner, const juce::String& text, float x, float y, float w, float h, juce::Justification justification, juce::Colour colour) const
+void ProportionalLayout::drawCaption (juce::Graphics& g, const juce::Component& owner, const juce::String& text, float x, float y, float w, float h, juce::Justification justification, juce::Colour colour, bool clearOfBoxFrame) const
 {
-    const auto area = areaFor (x, y, w, h);
+    const auto area = areaFor (x, y, w, h).reduced (clearOfBoxFrame ? cornerFactor * unit : 0.0f, 0.0f);
 
     g.setFont (g.getCurrentFont().withHeight (h * sizeScale * referenceHeight));
     g.setColour (colour);

@@ -39,8 +39,10 @@ public:
 
     void drawFramedBox (juce::Graphics&, float x, float y, float w, float h) const;
     /** A line of text in the rectangle, squeezed sideways rather than cut when it is too wide. The
-        owner is the component whose paint draws it. */
-    void drawCaption (juce::Graphics&, const juce::Component& owner, const juce::String& text, float x, float y, float w, float h, juce::Justification, juce::Colour) const;
+        owner is the component whose paint draws it. A caption across a framed box of the same width
+        keeps a corner's width clear of the box's frame on either side.
+    */
+    void drawCaption (juce::Graphics&, const juce::Component& owner, const juce::String& text, float x, float y, float w, float h, juce::Justification, juce::Colour, bool clearOfBoxFrame = false) const;
 
     float getUnit() const noexcept { return unit; }
     float getSizeScale() const noexcept { return sizeScale; }
