@@ -8,8 +8,10 @@ install(DIRECTORY "${wydenza_artefacts}/LV2/Wydenza.lv2" DESTINATION lib/lv2 USE
 install(DIRECTORY "${wydenza_artefacts}/VST3/Wydenza.vst3" DESTINATION lib/vst3 USE_SOURCE_PERMISSIONS)
 install(FILES $<TARGET_FILE:Wydenza_VST> DESTINATION lib/lxvst RENAME Wydenza.so
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-# VST3 hosts look for presets of all users in /usr/share/vst3/presets/<company>/<plug-in>.
-install(DIRECTORY "${WYDENZA_VST3_PRESETS}/" DESTINATION share/vst3/presets)
+# Not in /usr/share/vst3/presets, where VST3 hosts look: Debian 12's Ardour (7.3) freezes when it loads any
+# VST3 preset of a plug-in built with this framework (it locks its own mutex again from within the load).
+# Users of other hosts copy them into ~/.vst3/presets.
+install(DIRECTORY "${WYDENZA_VST3_PRESETS}/" DESTINATION share/wydenza/vst3-presets)
 install(PROGRAMS $<TARGET_FILE:Wydenza_Standalone> DESTINATION bin RENAME wydenza)
 install(TARGETS wydenza-render RUNTIME DESTINATION bin)
 

@@ -2,17 +2,21 @@
 
 void PendingStateRestore::Restore::applyTo (Settings& settings) const
 {
-    if (defaultEditorHeight.has_value())
-        settings.defaultEditorHeight = *defaultEditorHeight;
-
-    settings.lastEditorHeight = lastEditorHeight.value_or (settings.defaultEditorHeight);
-    settings.colourSchemeBrightness = colourSchemeBrightness;
     settings.programName = programName;
 
-    if (channelName.has_value())
-        settings.channelName = *channelName;
+    if (! keepsEditorSettings)
+    {
+        if (defaultEditorHeight.has_value())
+            settings.defaultEditorHeight = *defaultEditorHeight;
 
-    settings.expertMode = expertMode;
+        settings.lastEditorHeight = lastEditorHeight.value_or (settings.defaultEditorHeight);
+        settings.colourSchemeBrightness = colourSchemeBrightness;
+
+        if (channelName.has_value())
+            settings.channelName = *channelName;
+
+        settings.expertMode = expertMode;
+    }
 
     if (stepFactoryPresets.has_value())
         settings.stepFactoryPresets = *stepFactoryPresets;
@@ -21,6 +25,16 @@ void PendingStateRestore::Restore::applyTo (Settings& settings) const
 PendingStateRestore::Restore PendingStateRestore::Restore::followedBy (const Restore& later) const
 {
     auto merged = later;
+
+    if (later.keepsEditorSettings)
+    {
+        merged.defaultEditorHeight = defaultEditorHeight;
+        merged.lastEditorHeight = lastEditorHeight;
+        merged.colourSchemeBrightness = colourSchemeBrightness;
+        merged.channelName = channelName;
+        merged.expertMode = expertMode;
+        merged.keepsEditorSettings = keepsEditorSettings;
+    }
 
     if (! later.defaultEditorHeight.has_value())
         merged.defaultEditorHeight = defaultEditorHeight;

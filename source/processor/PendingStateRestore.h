@@ -41,6 +41,9 @@ public:
         std::optional<bool> stepFactoryPresets;
         /** The name the current preset is looked up by in its list afterwards, when it is to be. */
         std::optional<juce::String> relocationName;
+        /** A state without any editor setting (a host's preset) leaves the editor's size, mode, scheme and
+            channel name as the user set them. */
+        bool keepsEditorSettings = false;
 
         /** The settings after this restore. */
         void applyTo (Settings& settings) const;

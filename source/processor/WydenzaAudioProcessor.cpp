@@ -141,10 +141,22 @@ void WydenzaAudioProcessor::setParameter (int parameterIndex, float newValue)
 //==============================================================================
 namespace
 {
+constexpr const char* editorSettingNames[] = { "defaultEditorHeight", "lastEditorHeight", "colourSchemeBrightnessAsDouble", "channelName", "expertModeAsDouble" };
+
 /** What a "Q7PLUGINSETTINGS" element restores besides the parameter values. */
 PendingStateRestore::Restore restoreOf (const juce::XmlElement& xml)
 {
     PendingStateRestore::Restore restore;
+
+    const auto holdsEditorSettings = [&xml]
+    {
+        for (auto* name : editorSettingNames)
+            if (xml.hasAttribute (name))
+                return true;
+
+        return false;
+    }();
+    restore.keepsEditorSettings = ! holdsEditorSettings;
 
     // A height that cannot give a usable window (zero, negative, absurd) falls back to the default one.
     if (const auto stored = xml.getIntAttribute ("defaultEditorHeight"); xml.hasAttribute ("defaultEditorHeight") && WydenzaAudioProcessor::isUsableEditorHeight (stored))

@@ -170,6 +170,53 @@ TEST_F (StateTest, AMissingLastEditorHeightTakesTheRestoredDefault)
     EXPECT_EQ (p->lastEditorHeight, 333);
 }
 
+TEST_F (StateTest, AHostPresetWithoutEditorSettingsKeepsTheEditorAsTheUserSetIt)
+{
+    // What a host's preset holds: the parameters and the preset's name, no editor setting.
+    juce::XmlElement preset ("Q7PLUGINSETTINGS");
+    preset.setAttribute ("programName", "TRACK Stereo 200%");
+    preset.setAttribute ("StereoWidth", 1.0);
+
+    auto project = makeProcessor();
+    project->lastEditorHeight = 640;
+    project->colourSchemeBrightness = 0.9f;
+    project->channelName = "Project";
+    project->expertMode = 1.0;
+    const auto projectChunk = stateOf (*project);
+
+    const auto expectEditorOf = [] (WydenzaAudioProcessor& p, int height, float scheme, const char* name, double mode)
+    {
+        EXPECT_EQ (p.lastEditorHeight, height);
+        EXPECT_EQ (p.colourSchemeBrightness, scheme);
+        EXPECT_EQ (p.channelName, juce::String (name));
+        EXPECT_EQ (p.expertMode, mode);
+        EXPECT_EQ (valueOf (p, "StereoWidth"), 1.0f);
+        EXPECT_EQ (p.getPresetDisplayName(), "TRACK Stereo 200%");
+    };
+
+    {
+        SCOPED_TRACE ("on the message thread");
+        auto p = makeProcessor();
+        p->lastEditorHeight = 480;
+        p->colourSchemeBrightness = 0.9f;
+        p->channelName = "Vocals";
+        p->expertMode = 1.0;
+        restore (*p, chunkOf (preset));
+        expectEditorOf (*p, 480, 0.9f, "Vocals", 1.0);
+    }
+    {
+        SCOPED_TRACE ("a host thread restores a project and then a preset before the message thread runs");
+        auto p = makeProcessor();
+        std::thread host ([&]
+                          {
+                              restore (*p, projectChunk);
+                              restore (*p, chunkOf (preset)); });
+        host.join();
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+        expectEditorOf (*p, 640, 0.9f, "Project", 1.0);
+    }
+}
+
 TEST_F (StateTest, TheStoredListFlagRelocatesThePresetIndex)
 {
     auto p = makeProcessor();

@@ -20,7 +20,8 @@ juce::Array<FactoryPresetStates::Entry> FactoryPresetStates::collect()
         if (xml == nullptr)
             continue;
 
-        for (auto* attribute : { "channelName", "defaultEditorHeight", "lastEditorHeight" })
+        // A host's preset holds no editor setting, so applying one leaves the editor as the user set it.
+        for (auto* attribute : { "channelName", "defaultEditorHeight", "lastEditorHeight", "colourSchemeBrightnessAsDouble", "expertModeAsDouble" })
             xml->removeAttribute (attribute);
 
         Entry entry { processor.getPresetDisplayName(), {} };

@@ -2,20 +2,55 @@
 // plug-in uses.
 //
 // usage: wydenza-preset-export [--lv2 LV2_BUNDLE_FOLDER] [--vst3 VST3_PRESETS_ROOT]
+//        wydenza-preset-export --values   (each preset's parameter values as JSON, for host tests)
 
 #include "Lv2PresetBundle.h"
 #include "Vst3PresetFolder.h"
 #include "presets/FactoryPresets.h"
+#include "processor/PluginStateXml.h"
 
 #include <juce_events/juce_events.h>
 
 #include <iostream>
+
+namespace
+{
+/** The values each preset state holds, by parameter name: what a host must show after applying it. */
+juce::String valuesAsJson (const juce::Array<FactoryPresetStates::Entry>& presets)
+{
+    juce::Array<juce::var> list;
+
+    for (const auto& preset : presets)
+    {
+        const auto xml = PluginStateXml::unpack (preset.chunk.getData(), (int) preset.chunk.getSize());
+        auto* values = new juce::DynamicObject();
+
+        for (auto i = 0; xml != nullptr && i < xml->getNumAttributes(); ++i)
+            if (xml->getAttributeName (i) != "programName" && xml->getAttributeName (i) != "stepFactoryPresets")
+                values->setProperty (xml->getAttributeName (i), xml->getAttributeValue (i).getDoubleValue());
+
+        auto* entry = new juce::DynamicObject();
+        entry->setProperty ("name", preset.name);
+        entry->setProperty ("values", juce::var (values));
+        list.add (juce::var (entry));
+    }
+
+    return juce::JSON::toString (juce::var (list), true);
+}
+} // namespace
 
 int main (int argc, char** argv)
 {
     juce::StringArray args;
     for (int i = 1; i < argc; ++i)
         args.add (juce::String::fromUTF8 (argv[i]));
+
+    if (args == juce::StringArray ("--values"))
+    {
+        juce::ScopedJuceInitialiser_GUI juceInitialiser;
+        std::cout << valuesAsJson (FactoryPresetStates::collect()) << "\n";
+        return 0;
+    }
 
     const auto lv2 = args.indexOf ("--lv2"), vst3 = args.indexOf ("--vst3");
 

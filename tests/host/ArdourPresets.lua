@@ -1,0 +1,93 @@
+-- Drives Debian's Ardour headless (ardour7-lua) for ArdourPresetTest.py. Environment:
+--   SESSION_DIR, SESSION_NAME      the session folder and name
+--   PLUGIN_TYPE, PLUGIN_ID         ARDOUR.PluginType number and the id or name Ardour knows the plug-in by
+--   STEP                           "create": a new session with a stereo track and the plug-in, StereoWidth
+--                                  set to 0.9, saved; "presets": open it, apply every preset Ardour lists
+--                                  through its preset API, save a snapshot "preset-N" after each;
+--                                  "values": open it and print the plug-in's values
+-- Each line of the output is one fact, tab-separated, for the test to read; "LOADING" comes before a
+-- preset is applied, so a host that freezes leaves the preset's name as the last line.
+
+local function say (...)
+    print (table.concat ({ ... }, "\t"))
+    io.stdout:flush ()
+end
+
+local function printValues (proc)
+    local plugin = proc:to_insert ():plugin (0)
+    local control = 0
+    for i = 0, plugin:parameter_count () - 1 do
+        if plugin:parameter_is_input (i) then
+            local value = ARDOUR.LuaAPI.get_processor_param (proc, control, true)
+            say ("VALUE", plugin:parameter_label (i), string.format ("%.9g", value))
+            control = control + 1
+        end
+    end
+end
+
+local function controlNumber (proc, label)
+    local plugin = proc:to_insert ():plugin (0)
+    local control = 0
+    for i = 0, plugin:parameter_count () - 1 do
+        if plugin:parameter_is_input (i) then
+            if plugin:parameter_label (i) == label then return control end
+            control = control + 1
+        end
+    end
+    return nil
+end
+
+local function wydenzaOn (session)
+    for route in session:get_routes ():iter () do
+        local proc = route:nth_plugin (0)
+        if not proc:isnil () then return proc end
+    end
+    return nil
+end
+
+AudioEngine:set_backend ("None (Dummy)", "", "")
+AudioEngine:start (false)
+
+local dir, name, step = os.getenv ("SESSION_DIR"), os.getenv ("SESSION_NAME"), os.getenv ("STEP")
+local session
+
+if step == "create" then
+    session = create_session (dir, name, 48000)
+    assert (session, "no session")
+    local track = session:new_audio_track (2, 2, nil, 1, "Stereo", ARDOUR.PresentationInfo.max_order,
+                                           ARDOUR.TrackMode.Normal, true):front ()
+    local proc = ARDOUR.LuaAPI.new_plugin (session, os.getenv ("PLUGIN_ID"), tonumber (os.getenv ("PLUGIN_TYPE")), "")
+    if proc:isnil () then
+        say ("NOPLUGIN")
+        close_session ()
+        return
+    end
+    track:add_processor_by_index (proc, 0, nil, true)
+    local width = controlNumber (proc, "StereoWidth")
+    if width ~= nil then ARDOUR.LuaAPI.set_processor_param (proc, width, 0.9) end
+    say ("CREATED", proc:name ())
+else
+    session = load_session (dir, name)
+    assert (session, "the session does not open")
+    local proc = wydenzaOn (session)
+    assert (proc ~= nil, "no plug-in in the session")
+
+    if step == "presets" then
+        local plugin = proc:to_insert ():plugin (0)
+        local number = 0
+        for preset in plugin:get_info ():get_presets (false):iter () do
+            number = number + 1
+            say ("LOADING", number, preset.label)
+            say ("LOADED", number, tostring (plugin:load_preset (preset)))
+            printValues (proc)
+            session:save_state ("preset-" .. number, false, false, false, false, false)
+        end
+        say ("PRESETS", number)
+    else
+        printValues (proc)
+    end
+end
+
+session:save_state ("", false, false, false, false, false)
+close_session ()
+say ("DONE")
