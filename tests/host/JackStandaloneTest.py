@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""The standalone app beside JACK, started with settings that ask for JACK and hold a factory preset's
-state (taken from the built LV2 bundle). With no server it plays through ALSA's default device (here a
-file plug-in over the null device, so what it plays is seen); under a JACK dummy server it registers two
-inputs and two outputs and a tone into its left input comes out processed by the preset. No error box
-either time, it starts no JACK server, and it quits from its close button.
+"""The standalone app beside JACK and from a terminal. Without a display, --help, --version and a wrong
+option are answered and the app alone says that it needs one. With no JACK server and settings that ask
+for JACK it plays through ALSA's default device (here a file plug-in over the null device, so what it plays
+is seen). Under a JACK dummy server, from a clean home folder: the app started on a factory preset leaves
+its inputs unconnected and its outputs on the playback ports, a tone patched into its left input comes out
+processed by that preset at once (the silent capture patched into its right input), and a second and a third app (one named on its command line) get client
+names of their own without touching the first one's connections. No error box, no JACK server started,
+and every app quits from its close button.
 
 usage: JackStandaloneTest.py APP LV2_BUNDLE
 """
@@ -20,25 +23,61 @@ APP, BUNDLE = sys.argv[1], sys.argv[2]
 PRESET = "TRACK Stereo 200%"  # width 200 %: a left-only x comes out as L = 1.5 x, R = -0.5 x
 PORTS = ["Wydenza:in_1", "Wydenza:in_2", "Wydenza:out_1", "Wydenza:out_2"]
 s = Session("jack")
+settings_file = os.path.join(s.home, ".config", "Wydenza.settings")
+
+# Arguments, the exit status and what the app prints (on standard output for status 0, else on standard error).
+WITHOUT_DISPLAY = [
+    (["--help"], 0, "Usage: wydenza [--preset NAME] [--jack-name NAME]\n  or:  wydenza --help"),
+    (["--version"], 0, "wydenza 1."),
+    (["--no-such-option"], 2, "wydenza: unknown option '--no-such-option'"),
+    (["--jack-name"], 2, "wydenza: option '--jack-name' needs a value"),
+    ([], 1, "wydenza: needs a display to open its window, and DISPLAY is not set"),
+]
+WITH_DISPLAY = [(["--preset", "No Such Preset"], 2, "wydenza: no factory or user preset is named 'No Such Preset'")]
 
 
-def run_app_until_closed(measure):
-    with open(os.path.join(BUNDLE, "presets.ttl")) as f:
-        state = re.search(r'rdfs:label "%s" ;\s*state:state \[\s*<[^>]+> "([^"]+)"' % re.escape(PRESET), f.read()).group(1)
-    with open(os.path.join(s.home, ".config", "Wydenza.settings"), "w") as f:
-        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<PROPERTIES><VALUE name="audioSetup"><DEVICESETUP deviceType="JACK" '
-                'audioOutputDeviceName="system" audioInputDeviceName="system"/></VALUE><VALUE name="shouldMuteInput" val="0"/>'
-                '<VALUE name="filterState" val="%s"/></PROPERTIES>\n' % state)
-    app = s.start([APP])
+def check_command_lines(cases):
+    for args, status, text in cases:
+        result = s.run(APP, *args)
+        shown = result.stdout if status == 0 else result.stderr
+        s.check(result.returncode == status and text in shown,
+                "wydenza %s: status %d and %r (status %d, %r)" % (" ".join(args), status, text, result.returncode, shown[:200]))
+
+
+def connections():
+    """Each JACK port with the ports it is connected to."""
+    found, port = {}, None
+    for line in s.run("jack_lsp", "-c").stdout.splitlines():
+        if line.startswith(" "):
+            found[port].add(line.strip())
+        else:
+            port = line.strip()
+            found[port] = set()
+    return found
+
+
+def close_all_windows(apps):
+    for _ in apps:
+        windows = s.visible_windows("^Wydenza")
+        if windows:
+            x, y, w, h = s.window_geometry(windows[-1])
+            s.xdo("mousemove", x + w - 17, y + 11)
+            s.xdo("click", 1)
+            time.sleep(1.0)
+    for app in apps:
+        s.finish(app, 15, "the app quits from its close button")
+
+
+def run_app_until_closed(args, measure):
+    app = s.start([APP] + args)
     if s.check(s.wait_until(lambda: s.visible_windows("^Wydenza$"), 30), "the app opens its window"):
         time.sleep(1.0)
-        measure()
-        named = [s.xdo("getwindowname", w).strip() for w in s.visible_windows("") if w not in s.visible_windows("^Wydenza$")]
+        apps = [app] + measure()
+        named = [s.xdo("getwindowname", w).strip() for w in s.visible_windows("") if w not in s.visible_windows("^Wydenza")]
         s.check(not [name for name in named if name], "no other window (no error box) is open")
-        x, y, w, h = s.window_geometry(s.visible_windows("^Wydenza$")[0])
-        s.xdo("mousemove", x + w - 17, y + 11)
-        s.xdo("click", 1)
-    s.finish(app, 15, "the app quits from its close button")
+        close_all_windows(apps)
+    else:
+        s.finish(app, 1, "the app runs")
 
 
 def rms(samples):
@@ -47,12 +86,17 @@ def rms(samples):
 
 def measure_tone():
     s.check(s.wait_until(lambda: all(p in s.jack_ports() for p in PORTS), 15), "the app registers " + ", ".join(PORTS))
+    at_start = connections()
+    s.check(not at_start.get("Wydenza:in_1") and not at_start.get("Wydenza:in_2"), "the inputs start unconnected")
+    s.check(at_start.get("Wydenza:out_1") == {"system:playback_1"} and at_start.get("Wydenza:out_2") == {"system:playback_2"},
+            "the outputs start on the playback ports")
     tone = s.start(["jack_simple_client"])
     s.wait_until(lambda: "jack_simple_client:output1" in s.jack_ports(), 10)
+    # A left-only stereo source: the tone into in_1, the dummy driver's silent capture into in_2.
     s.run("jack_connect", "jack_simple_client:output1", "Wydenza:in_1")
+    s.run("jack_connect", "system:capture_2", "Wydenza:in_2")
     recording = os.path.join(s.home, "recording.wav")
     s.run("jack_rec", "-f", recording, "-d", "1", "-b", "16", "jack_simple_client:output1", "Wydenza:out_1", "Wydenza:out_2")
-    tone.terminate()
     with open(recording, "rb") as f:
         data = f.read()
     samples = array.array("h", data[data.index(b"data") + 8:])
@@ -63,17 +107,48 @@ def measure_tone():
         correlation = sum(a * b for a, b in zip(left, right)) / (len(left) * rms(left) * rms(right) or 1)
         s.check(correlation < -0.99, "right output in opposite polarity to the left (correlation %.3f)" % correlation)
 
+    before = connections()
+    others = [s.start([APP]), s.start([APP, "--jack-name", "Vocals"])]
+    for client in ["Wydenza-01", "Vocals"]:
+        ports = [client + ":" + p for p in ["in_1", "in_2", "out_1", "out_2"]]
+        if s.check(s.wait_until(lambda: all(p in s.jack_ports() for p in ports), 15), "another app registers " + ", ".join(ports)):
+            s.wait_until(lambda: connections().get(client + ":out_2"), 5)
+            now = connections()
+            s.check(not now[ports[0]] and not now[ports[1]] and now[ports[2]] == {"system:playback_1"} and now[ports[3]] == {"system:playback_2"},
+                    "its inputs start unconnected and its outputs on the playback ports")
+    now = connections()
+    s.check(all(now.get(p) == before[p] for p in PORTS), "the first app's connections stay as they were")
+    tone.terminate()
+    return others
+
 
 def test():
+    s.env.pop("DISPLAY", None)
+    check_command_lines(WITHOUT_DISPLAY)
     s.start_display()
+    check_command_lines(WITH_DISPLAY)
+
     played = os.path.join(s.home, "alsa-played.raw")
     with open(os.path.join(s.home, ".asoundrc"), "w") as f:
         f.write('pcm.!default { type file slave.pcm "null" file "%s" format "raw" }\n' % played)
-    run_app_until_closed(lambda: s.check(s.wait_until(lambda: os.path.exists(played) and os.path.getsize(played) > 48000, 10),
-                                         "with no JACK server the app plays through ALSA's default device"))
+    with open(os.path.join(BUNDLE, "presets.ttl")) as f:
+        state = re.search(r'rdfs:label "%s" ;\s*state:state \[\s*<[^>]+> "([^"]+)"' % re.escape(PRESET), f.read()).group(1)
+    with open(settings_file, "w") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<PROPERTIES><VALUE name="audioSetup"><DEVICESETUP deviceType="JACK" '
+                'audioOutputDeviceName="system" audioInputDeviceName="system"/></VALUE><VALUE name="filterState" val="%s"/></PROPERTIES>\n' % state)
+
+    def alsa_plays():
+        s.check(s.wait_until(lambda: os.path.exists(played) and os.path.getsize(played) > 48000, 10),
+                "with no JACK server the app plays through ALSA's default device")
+        return []
+
+    run_app_until_closed([], alsa_plays)
+    os.remove(played)
     s.check(s.run("jack_wait", "--check").stdout.strip() == "not running", "the app started no JACK server")
+
+    os.remove(settings_file)
     if s.start_jack():
-        run_app_until_closed(measure_tone)
+        run_app_until_closed(["--preset", PRESET], measure_tone)
 
 
 s.run_test(test)
