@@ -9,7 +9,7 @@
 class FeedbackBannerText : private juce::ComponentListener
 {
 public:
-    static constexpr const char* text = "Input muted against feedback: untick \"Mute audio input\" in Settings... to hear it";
+    static constexpr const char* text = "Muted against feedback: untick \"Mute audio input\" in Settings...";
 
     explicit FeedbackBannerText (juce::Component& standaloneWindow);
     ~FeedbackBannerText() override;
