@@ -1,5 +1,7 @@
 #include "JackEffectSetup.h"
 
+#include "processor/ConnectedInputs.h"
+
 namespace
 {
 constexpr int stereoInputs = 2;
@@ -45,9 +47,13 @@ void JackEffectSetup::prepareSettings (juce::PropertySet& settings)
     settings.setValue (audioSetupKey, setup.get());
 }
 
-JackEffectSetup::JackEffectSetup (juce::AudioDeviceManager& manager, const juce::Value& muteInput, juce::PropertySet& settingsToUse)
+JackEffectSetup::JackEffectSetup (juce::AudioDeviceManager& manager,
+                                  const juce::Value& muteInput,
+                                  juce::PropertySet& settingsToUse,
+                                  std::function<ConnectedInputs*()> processorInputs)
     : deviceManager (manager),
-      settings (settingsToUse)
+      settings (settingsToUse),
+      findProcessorInputs (std::move (processorInputs))
 {
     mute.referTo (muteInput);
 
@@ -57,6 +63,7 @@ JackEffectSetup::JackEffectSetup (juce::AudioDeviceManager& manager, const juce:
 
     onJack = isOnJack();
     applyMuteChoice();
+    tellConnectedInputs();
     mute.addListener (this);
     deviceManager.addChangeListener (this);
 }
@@ -84,10 +91,26 @@ void JackEffectSetup::applyMuteChoice()
     mute.getValueSource().sendChangeMessage (true);
 }
 
+void JackEffectSetup::tellConnectedInputs()
+{
+    auto* inputs = findProcessorInputs();
+    auto* device = deviceManager.getCurrentAudioDevice();
+
+    // The JACK device's active inputs are its connected ports.
+    if (inputs != nullptr)
+    {
+        const auto connected = onJack && device != nullptr ? device->getActiveInputChannels() : juce::BigInteger();
+        inputs->set (connected[0], connected[1]);
+    }
+}
+
 void JackEffectSetup::changeListenerCallback (juce::ChangeBroadcaster*)
 {
     if (isOnJack() == onJack)
+    {
+        tellConnectedInputs();
         return;
+    }
 
     onJack = ! onJack;
     auto setup = deviceManager.getAudioDeviceSetup();
@@ -115,6 +138,8 @@ void JackEffectSetup::changeListenerCallback (juce::ChangeBroadcaster*)
             deviceManager.setAudioDeviceSetup (setup, true);
         }
     }
+
+    tellConnectedInputs();
 }
 
 void JackEffectSetup::valueChanged (juce::Value&)

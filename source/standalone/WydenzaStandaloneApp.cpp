@@ -34,7 +34,15 @@ void WydenzaStandaloneApp::initialise (const juce::String&)
                                                                  nullptr,
                                                                  juce::Array<juce::StandalonePluginHolder::PluginInOuts> (channels, juce::numElementsInArray (channels)));
 
-    jackSetup = std::make_unique<JackEffectSetup> (mainWindow->getDeviceManager(), mainWindow->pluginHolder->getMuteInputValue(), *settings);
+    // The window makes a new processor when the user resets the state: it is looked up each time.
+    jackSetup = std::make_unique<JackEffectSetup> (mainWindow->getDeviceManager(),
+                                                   mainWindow->pluginHolder->getMuteInputValue(),
+                                                   *settings,
+                                                   [this]() -> ConnectedInputs*
+                                                   {
+                                                       auto* processor = dynamic_cast<WydenzaAudioProcessor*> (mainWindow->getAudioProcessor());
+                                                       return processor != nullptr ? &processor->getConnectedInputs() : nullptr;
+                                                   });
     bannerText = std::make_unique<FeedbackBannerText> (*mainWindow);
     startOnPreset();
     mainWindow->setVisible (true);
