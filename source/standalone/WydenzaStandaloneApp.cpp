@@ -1,6 +1,5 @@
 #include "WydenzaStandaloneApp.h"
 
-#include "JackClientName.h"
 #include "processor/SettingsFile.h"
 #include "processor/WydenzaAudioProcessor.h"
 
