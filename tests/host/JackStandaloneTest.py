@@ -2,8 +2,9 @@
 """The standalone app beside JACK and from a terminal. Without a display, --help, --version and a wrong
 option are answered and the app alone says that it needs one. With no JACK server and settings that ask
 for JACK it plays through ALSA's default device (here a file plug-in over the null device, so what it plays
-is seen). Under a JACK dummy server, from a clean home folder: the app started on a factory preset leaves
-its inputs unconnected and its outputs on the playback ports, a tone patched into its left input alone,
+is seen) with its input muted and the banner saying so. Under a JACK dummy server, from a clean home
+folder: the app started on a factory preset leaves its inputs unconnected, its outputs on the playback
+ports and its input unmuted, a tone patched into its left input alone,
 then into its right input alone, comes out processed by that preset on its own side at once, and a second
 and a third app (one named on its command line) get client names of their own without touching the first
 one's connections. No error box, no JACK server started, and every app quits from its close button.
@@ -14,6 +15,7 @@ import array
 import math
 import os
 import re
+import subprocess
 import sys
 import time
 
@@ -54,6 +56,12 @@ def connections():
             port = line.strip()
             found[port] = set()
     return found
+
+
+def feedback_banner_shown():
+    """Whether the framework's pale yellow banner ("muted against feedback") is on screen."""
+    screen = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=s.env, capture_output=True).stdout
+    return b"\xfa\xfa\xd2" * 200 in screen
 
 
 def close_all_windows(apps):
@@ -109,6 +117,7 @@ def measure_tone():
     s.check(not at_start.get("Wydenza:in_1") and not at_start.get("Wydenza:in_2"), "the inputs start unconnected")
     s.check(at_start.get("Wydenza:out_1") == {"system:playback_1"} and at_start.get("Wydenza:out_2") == {"system:playback_2"},
             "the outputs start on the playback ports")
+    s.check(not feedback_banner_shown(), "on JACK the input starts unmuted, with no banner")
     tone = s.start(["jack_simple_client"])
     s.wait_until(lambda: "jack_simple_client:output1" in s.jack_ports(), 10)
     check_heard("Wydenza:in_1", "left")
@@ -148,6 +157,7 @@ def test():
     def alsa_plays():
         s.check(s.wait_until(lambda: os.path.exists(played) and os.path.getsize(played) > 48000, 10),
                 "with no JACK server the app plays through ALSA's default device")
+        s.check(feedback_banner_shown(), "on ALSA the input starts muted, with the banner saying so")
         return []
 
     run_app_until_closed([], alsa_plays)
