@@ -4,10 +4,10 @@ option are answered and the app alone says that it needs one. With no JACK serve
 for JACK it plays through ALSA's default device (here a file plug-in over the null device, so what it plays
 is seen) with its input muted and the banner saying so. Under a JACK dummy server, from a clean home
 folder: the app started on a factory preset leaves its inputs unconnected, its outputs on the playback
-ports and its input unmuted, a tone patched into its left input alone,
-then into its right input alone, comes out processed by that preset on its own side at once, and a second
-and a third app (one named on its command line) get client names of their own without touching the first
-one's connections. No error box, no JACK server started, and every app quits from its close button.
+ports and its input unmuted; a tone patched into its left input alone, then into its right input alone,
+comes out processed by that preset on its own side at once; a second and a third app (one named on its
+command line) get client names of their own without touching the first one's connections. No error box,
+no JACK server started, and every app quits from its close button.
 
 usage: JackStandaloneTest.py APP LV2_BUNDLE
 """
