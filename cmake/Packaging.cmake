@@ -29,17 +29,23 @@ install(FILES packaging/wydenza.desktop DESTINATION share/applications)
 install(FILES resources/icons/wydenza.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES packaging/copyright DESTINATION ${wydenza_doc_dir})
 
-# The manual page comes from the renderer's own --help; Debian wants it and the changelog compressed
-# with no time stamp.
+# The manual pages come from the programs' own --help (which needs no display); Debian wants them and the
+# changelog compressed with no time stamp.
 find_program(HELP2MAN help2man REQUIRED)
-set(wydenza_man "${CMAKE_BINARY_DIR}/packaging/wydenza-render.1")
-add_custom_command(OUTPUT "${wydenza_man}.gz"
-    COMMAND "${HELP2MAN}" --no-info --section=1 --version-string=${PROJECT_VERSION}
-            "--name=renders and measures stereo audio files through Wydenza" --output=${wydenza_man}
-            $<TARGET_FILE:wydenza-render>
-    COMMAND gzip -9nf "${wydenza_man}"
-    DEPENDS wydenza-render
-    VERBATIM)
+function(wydenza_manual_page target page summary)
+    set(page_file "${CMAKE_BINARY_DIR}/packaging/${page}.1")
+    add_custom_command(OUTPUT "${page_file}.gz"
+        COMMAND "${HELP2MAN}" --no-info --section=1 "--version-string=${page} (Wydenza) ${PROJECT_VERSION}"
+                "--name=${summary}"
+                "--include=${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page}.h2m" --output=${page_file}
+                $<TARGET_FILE:${target}>
+        COMMAND gzip -9nf "${page_file}"
+        DEPENDS ${target} "${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page}.h2m"
+        VERBATIM)
+endfunction()
+wydenza_manual_page(wydenza-render wydenza-render "renders and measures stereo audio files through Wydenza")
+wydenza_manual_page(Wydenza_Standalone wydenza "the stereo-image audio effect as an app for ALSA and JACK")
+set(wydenza_man_pages "${CMAKE_BINARY_DIR}/packaging/wydenza-render.1.gz" "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz")
 
 string(TIMESTAMP wydenza_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(packaging/changelog.in "${CMAKE_BINARY_DIR}/packaging/changelog" @ONLY)
@@ -47,14 +53,8 @@ add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
     COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/changelog"
     DEPENDS "${CMAKE_BINARY_DIR}/packaging/changelog"
     VERBATIM)
-configure_file(packaging/wydenza.1 "${CMAKE_BINARY_DIR}/packaging/wydenza.1" COPYONLY)
-add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz"
-    COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/wydenza.1"
-    DEPENDS "${CMAKE_BINARY_DIR}/packaging/wydenza.1"
-    VERBATIM)
-add_custom_target(wydenza-package-docs ALL
-    DEPENDS "${wydenza_man}.gz" "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz" "${CMAKE_BINARY_DIR}/packaging/changelog.gz")
-install(FILES "${wydenza_man}.gz" "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+add_custom_target(wydenza-package-docs ALL DEPENDS ${wydenza_man_pages} "${CMAKE_BINARY_DIR}/packaging/changelog.gz")
+install(FILES ${wydenza_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" DESTINATION ${wydenza_doc_dir})
 
 set(CPACK_GENERATOR DEB)

@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-roboto-unhinted python3 procps
     clang libclang-rt-14-dev clang-format-14 libexpat1-dev xdotool imagemagick
-    jackd2 jalv lilv-utils liblilv-dev lintian help2man desktop-file-utils dpkg-dev file fakeroot
+    jackd2 jalv lilv-utils liblilv-dev lintian help2man man-db desktop-file-utils dpkg-dev file fakeroot
     ardour
 )
 

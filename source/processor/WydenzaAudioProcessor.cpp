@@ -597,6 +597,7 @@ void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
 
     if (numSamples > 0 && buffer.getNumChannels() >= 2)
     {
+        connectedInputs.apply (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples);
         const auto peaks = chain.process (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples, blockSettings, parameters.getByIndex (index.width)->getValueSource(), parameters.getByIndex (index.pan)->getValueSource());
         raisePeak (inputPeakLeft, peaks.inputLeft);
         raisePeak (inputPeakRight, peaks.inputRight);

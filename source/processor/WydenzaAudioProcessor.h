@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectedInputs.h"
 #include "ParameterSet.h"
 #include "PendingStateRestore.h"
 #include "SharedText.h"
@@ -200,6 +201,9 @@ public:
     /** The output handed to an open editor's signal scope; idle unless the editor activates it. */
     SignalScopeFeed& getSignalScopeFeed() noexcept { return signalScopeFeed; }
 
+    /** Set by the standalone app when its device feeds only one of the two inputs. */
+    ConnectedInputs& getConnectedInputs() noexcept { return connectedInputs; }
+
     //==============================================================================
     ParameterSet& getParameterSet() noexcept { return parameters; }
     const ParameterSet& getParameterSet() const noexcept { return parameters; }
@@ -304,6 +308,7 @@ private:
 
     StereoChain chain;
     SignalScopeFeed signalScopeFeed;
+    ConnectedInputs connectedInputs;
     juce::IIRCoefficients safeBassCoefficients;
     std::atomic<bool> safeBassCoefficientsStale { true };
     bool safeBassFilterReady = false;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder with CPack and looks at it as Debian's tools and a
 # user's system do: its files and control data, lintian, and, unpacked into a throw-away root, the LV2
-# bundle through lilv, the renderer, the manual page and the desktop entry.
+# bundle through lilv, the renderer, the manual pages (as man shows them) and the desktop entry.
 #
 # usage: PackageTest.sh BUILD_FOLDER
 set -u
@@ -55,6 +55,16 @@ LV2_PATH="$root/usr/lib/lv2" lv2info urn:zelvora:wydenza 2> /dev/null |
 check "the renderer from the package lists its fourteen presets" test "$(wc -l < "$work/factory-presets")" -eq 14
 check "lv2info lists the bundle's presets: the renderer's fourteen" diff "$work/factory-presets" "$work/lv2-presets"
 check "the renderer's manual page is made from its --help" zgrep -q -- 'list\\-presets' "$root/usr/share/man/man1/wydenza-render.1.gz"
+# Each page as man shows it: one SYNOPSIS line per form that --help gives (a line "Usage:" and one "  or:"
+# for each other), a NAME that lexgrog reads, and no warning from groff.
+for program in wydenza wydenza-render; do
+    page="$root/usr/share/man/man1/$program.1.gz"
+    forms="$(env -u DISPLAY "$root/usr/bin/$program" --help | grep -cE '^(Usage|  or):  ?'"$program"'( |$)')"
+    synopsis="$(MANWIDTH=200 man -l "$page" 2> /dev/null | sed -n '/^SYNOPSIS$/,/^[A-Z]/p' | grep -cE "^ +$program( |\$)")"
+    check "man $program: a SYNOPSIS line for each of the $forms forms of its --help ($synopsis)" test "$forms" -ge 2 -a "$synopsis" -eq "$forms"
+    check "lexgrog reads the NAME of $program's page" bash -c "lexgrog '$page' | grep -q ': \"$program - '"
+    check "man --warnings finds nothing in $program's page" bash -c "! MANWIDTH=80 man --warnings=w -l '$page' 2>&1 > /dev/null | grep ."
+done
 check "desktop-file-validate accepts the desktop entry" desktop-file-validate "$root/usr/share/applications/wydenza.desktop"
 check "the desktop entry starts /usr/bin/wydenza with the packaged icon, in category Audio" bash -c \
     "grep -qx 'Exec=wydenza' '$root/usr/share/applications/wydenza.desktop' && grep -qx 'Icon=wydenza' '$root/usr/share/applications/wydenza.desktop' && grep -q '^Categories=.*;Audio;' '$root/usr/share/applications/wydenza.desktop'"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "FeedbackBannerText.h"
+#include "JackEffectSetup.h"
+#include "StandaloneCommandLine.h"
+
+#include <juce_audio_plugin_client/juce_audio_plugin_client.h>
+#include <juce_audio_utils/juce_audio_utils.h>
+
+#include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
+
+/** The standalone app: the framework's standalone window around the processor, started as its command line
+    asks, and set up as a JACK effect when it runs on JACK (see JackEffectSetup).
+*/
+class WydenzaStandaloneApp : public juce::JUCEApplication
+{
+public:
+    explicit WydenzaStandaloneApp (StandaloneCommandLine commandLine);
+
+    const juce::String getApplicationName() override { return JucePlugin_Name; }
+    const juce::String getApplicationVersion() override { return JucePlugin_VersionString; }
+    bool moreThanOneInstanceAllowed() override { return true; }
+    void anotherInstanceStarted (const juce::String&) override {}
+
+    void initialise (const juce::String&) override;
+    void shutdown() override;
+    void systemRequestedQuit() override;
+
+    /** The exit status for a command line that asks for something that is not there. */
+    static constexpr int badUsageStatus = 2;
+
+private:
+    bool presetExists();
+    void startOnPreset();
+    void refuseToStart (const juce::String& message);
+
+    StandaloneCommandLine options;
+    juce::ApplicationProperties appProperties;
+    std::unique_ptr<juce::StandaloneFilterWindow> mainWindow;
+    std::unique_ptr<JackEffectSetup> jackSetup;
+    std::unique_ptr<FeedbackBannerText> bannerText;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (WydenzaStandaloneApp)
+};
