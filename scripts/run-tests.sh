@@ -36,12 +36,14 @@ export HOME="$test_home" XDG_CONFIG_HOME="$test_home/.config"
 mkdir -p "$CCACHE_DIR" 2>/dev/null || true
 
 #---------------------------------------------------------------------------------------------------
-stage "1/5 Our sources follow .clang-format"
+stage "1/5 Our sources follow .clang-format; the documentation's links hold"
 if ! git ls-files -z -- source tests tools benchmarks fuzz | grep -zE '\.(cpp|h)$' \
         | xargs -0 clang-format-14 --dry-run --Werror; then
     echo "-- run clang-format-14 -i on the files above"
     failed+=("formatting")
 fi
+echo "-- every relative link and image in README.md and docs/ is there"
+python3 scripts/check-doc-links.py || failed+=("documentation links")
 
 #---------------------------------------------------------------------------------------------------
 stage "2/5 Build and run the whole suite (plug-in formats, unit, widget, host-loading, hardening tests)"
