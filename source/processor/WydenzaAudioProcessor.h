@@ -304,7 +304,7 @@ private:
 
     StereoChain chain;
     SignalScopeFeed signalScopeFeed;
-    juce::IIRCoefficients safeBassCoefficients;
+    SafeBassFilter::Coefficients safeBassCoefficients;
     std::atomic<bool> safeBassCoefficientsStale { true };
     bool safeBassFilterReady = false;
 

@@ -236,7 +236,7 @@ check "--format flac writes FLAC files" test "$(python3 wavtool.py info rendered
 before="$(md5sum batch/a.wav batch/b.wav)"
 out="$("$render" --set StereoWidth=0 --out-dir batch batch/a.wav batch/b.wav 2>&1)"; rc=$?
 check "a batch into the inputs' folder exits non-zero" test "$rc" -ne 0
-check "each input refused" test "$(grep -c 'FAILED: the output would overwrite the input' <<<"$out")" -eq 2
+check "each input refused" test "$(grep -c '^\[.*FAILED: the output would overwrite the input' <<<"$out")" -eq 2
 check "the inputs are untouched" test "$(md5sum batch/a.wav batch/b.wav)" = "$before"
 "$render" --out-dir batch --format aiff batch/a.wav >/dev/null 2>&1
 check "a new name in the inputs' folder is written" test "$(python3 wavtool.py info batch/a.aiff)" = "AIFF 24"
@@ -299,7 +299,7 @@ SafeBassFreq=5|bad value '5' for SafeBassFreq: a number from 10 to 500
 Pan=L-30|bad value 'L-30' for Pan: C, L or R and a number from 0 to 100
 Pan=30L|bad value '30L' for Pan: C, L or R and a number from 0 to 100
 Pan=L150|bad value 'L150' for Pan: C, L or R and a number from 0 to 100
-SafeBass=0.5.5|bad value '0.5.5' for SafeBass (a normalised value from 0 to 1)
+SafeBass=0.5.5|bad value '0.5.5' for SafeBass: off, on (any case, spaces optional) or 0, 1
 StereoWidth=150 %|StereoWidth = 150 %
 InputGain=-3dB|InputGain = -3.0dB
 SafeBassFreq=off|SafeBassFreq = OFF

@@ -1,0 +1,250 @@
+#include "FlacFileReader.h"
+
+#include <FLAC/stream_decoder.h>
+
+#include <cstring>
+
+namespace
+{
+FLAC__StreamDecoder* decoderOf (void* decoder)
+{
+    return static_cast<FLAC__StreamDecoder*> (decoder);
+}
+} // namespace
+
+struct FlacDecoderCallbacks
+{
+    static FlacFileReader& reader (void* data) { return *static_cast<FlacFileReader*> (data); }
+
+    static FLAC__StreamDecoderReadStatus read (const FLAC__StreamDecoder*, FLAC__byte buffer[], size_t* bytes, void* data)
+    {
+        const auto wanted = (int) juce::jmin (*bytes, (size_t) (1 << 20));
+        const auto got = reader (data).input->read (buffer, wanted);
+        *bytes = (size_t) juce::jmax (0, got);
+        return got > 0 ? FLAC__STREAM_DECODER_READ_STATUS_CONTINUE : FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM;
+    }
+
+    static FLAC__StreamDecoderSeekStatus seek (const FLAC__StreamDecoder*, FLAC__uint64 offset, void* data)
+    {
+        return reader (data).input->setPosition ((juce::int64) offset) ? FLAC__STREAM_DECODER_SEEK_STATUS_OK : FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
+    }
+
+    static FLAC__StreamDecoderTellStatus tell (const FLAC__StreamDecoder*, FLAC__uint64* offset, void* data)
+    {
+        *offset = (FLAC__uint64) reader (data).input->getPosition();
+        return FLAC__STREAM_DECODER_TELL_STATUS_OK;
+    }
+
+    static FLAC__StreamDecoderLengthStatus length (const FLAC__StreamDecoder*, FLAC__uint64* length, void* data)
+    {
+        const auto total = reader (data).input->getTotalLength();
+        if (total < 0)
+            return FLAC__STREAM_DECODER_LENGTH_STATUS_UNSUPPORTED;
+        *length = (FLAC__uint64) total;
+        return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
+    }
+
+    static FLAC__bool eof (const FLAC__StreamDecoder*, void* data)
+    {
+        return reader (data).input->isExhausted();
+    }
+
+    static FLAC__StreamDecoderWriteStatus write (const FLAC__StreamDecoder*, const FLAC__Frame* frame, const FLAC__int32* const buffer[], void* data)
+    {
+        const auto& h = frame->header;
+        auto& r = reader (data);
+        const auto start = h.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER ? (juce::int64) h.number.sample_number
+                                                                                   : (juce::int64) h.number.frame_number * r.minBlockSize;
+        r.takeFrame (start, (juce::int64) h.blocksize, h.channels, h.bits_per_sample, buffer);
+        return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+    }
+
+    static void metadata (const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata, void* data)
+    {
+        auto& r = reader (data);
+
+        if (metadata->type != FLAC__METADATA_TYPE_STREAMINFO || r.valid)
+            return;
+
+        const auto& info = metadata->data.stream_info;
+        r.sampleRate = info.sample_rate;
+        r.numChannels = info.channels;
+        r.bitsPerSample = info.bits_per_sample;
+        r.claimedFrames = (juce::int64) info.total_samples;
+        r.minBlockSize = info.min_blocksize;
+        r.valid = info.sample_rate > 0 && info.channels > 0 && info.bits_per_sample >= 4 && info.bits_per_sample <= 32;
+    }
+
+    static void error (const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status, void* data)
+    {
+        // A frame whose checksum fails still reaches the write callback, as silence.
+        if (status == FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH)
+            reader (data).frameFailedCheck = true;
+    }
+};
+
+FlacFileReader::FlacFileReader (juce::InputStream* stream) : juce::AudioFormatReader (stream, "FLAC file")
+{
+    lengthInSamples = 0;
+    auto* flac = FLAC__stream_decoder_new();
+    decoder = flac;
+
+    if (flac == nullptr)
+        return;
+
+    FLAC__stream_decoder_set_md5_checking (flac, false);
+
+    using C = FlacDecoderCallbacks;
+    if (FLAC__stream_decoder_init_stream (flac, C::read, C::seek, C::tell, C::length, C::eof, C::write, C::metadata, C::error, this)
+            != FLAC__STREAM_DECODER_INIT_STATUS_OK
+        || ! FLAC__stream_decoder_process_until_end_of_metadata (flac) || ! valid)
+    {
+        valid = false;
+        return;
+    }
+
+    scanning = true;
+    while (decodeNextFrame())
+    {
+    }
+    scanning = false;
+
+    lengthInSamples = claimedFrames > 0 ? juce::jmin (decodedEnd, claimedFrames) : decodedEnd;
+    if (claimedFrames == 0)
+        claimedFrames = lengthInSamples;
+    damagedFrames = juce::jmax ((juce::int64) 0, lengthInSamples - decodedFrames);
+
+    frame.assign (numChannels, {});
+    valid = restart();
+}
+
+FlacFileReader::~FlacFileReader()
+{
+    if (decoder != nullptr)
+        FLAC__stream_decoder_delete (decoderOf (decoder));
+}
+
+void FlacFileReader::takeFrame (juce::int64 start, juce::int64 length, unsigned int channels, unsigned int bits, const int* const* buffer)
+{
+    const auto failedCheck = frameFailedCheck;
+    frameFailedCheck = false;
+
+    // A frame that fails its checksum, does not fit the stream's shape or goes back in time is not audio.
+    if (failedCheck || channels != numChannels || bits != bitsPerSample || length <= 0)
+        return;
+
+    if (scanning)
+    {
+        if (start >= decodedEnd)
+        {
+            decodedFrames += claimedFrames > 0 ? juce::jlimit ((juce::int64) 0, length, claimedFrames - start) : length;
+            decodedEnd = start + length;
+        }
+        return;
+    }
+
+    if (start < frameStart + frameLength)
+        return;
+
+    gapStart = frameStart + frameLength;
+    frameStart = start;
+    frameLength = length;
+    const auto shift = 32 - (int) bitsPerSample;
+
+    for (unsigned int channel = 0; channel < numChannels; ++channel)
+    {
+        auto& samples = frame[channel];
+        samples.resize ((size_t) length);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = (int) ((juce::uint32) buffer[channel][i] << shift);
+    }
+
+    gotFrame = true;
+}
+
+bool FlacFileReader::decodeNextFrame()
+{
+    const auto before = scanning ? decodedEnd : frameStart + frameLength;
+    gotFrame = false;
+
+    for (;;)
+    {
+        if (! FLAC__stream_decoder_process_single (decoderOf (decoder)))
+            return false;
+
+        const auto state = FLAC__stream_decoder_get_state (decoderOf (decoder));
+        if (state == FLAC__STREAM_DECODER_END_OF_STREAM || state == FLAC__STREAM_DECODER_ABORTED)
+            return false;
+
+        if (scanning ? decodedEnd != before : gotFrame)
+            return true;
+    }
+}
+
+bool FlacFileReader::restart()
+{
+    frameStart = frameLength = gapStart = 0;
+    frameFailedCheck = false;
+    return FLAC__stream_decoder_reset (decoderOf (decoder)) && FLAC__stream_decoder_process_until_end_of_metadata (decoderOf (decoder));
+}
+
+bool FlacFileReader::readSamples (int* const* destChannels, int numDestChannels, int startOffsetInDestBuffer, juce::int64 startSampleInFile, int numSamples)
+{
+    if (! valid)
+        return false;
+
+    auto position = startSampleInFile;
+    auto offset = startOffsetInDestBuffer;
+    auto remaining = (juce::int64) numSamples;
+
+    const auto fill = [&] (juce::int64 count, const std::vector<std::vector<int>>* source, juce::int64 sourceOffset)
+    {
+        for (int channel = 0; channel < numDestChannels; ++channel)
+        {
+            if (destChannels[channel] == nullptr)
+                continue;
+
+            auto* dest = destChannels[channel] + offset;
+            if (source != nullptr && channel < (int) source->size())
+                std::memcpy (dest, (*source)[(size_t) channel].data() + sourceOffset, (size_t) count * sizeof (int));
+            else
+                std::memset (dest, 0, (size_t) count * sizeof (int));
+        }
+
+        position += count;
+        offset += (int) count;
+        remaining -= count;
+    };
+
+    while (remaining > 0)
+    {
+        if (position < frameStart)
+        {
+            // In the gap a lost frame left: silence, so what follows keeps its time.
+            if (position >= gapStart)
+            {
+                fill (juce::jmin (remaining, frameStart - position), nullptr, 0);
+                continue;
+            }
+
+            // Earlier than the decoder has got to: from the start again.
+            if (! restart())
+                break;
+            continue;
+        }
+
+        if (position < frameStart + frameLength)
+        {
+            fill (juce::jmin (remaining, frameStart + frameLength - position), &frame, position - frameStart);
+            continue;
+        }
+
+        if (! decodeNextFrame())
+            break;
+    }
+
+    if (remaining > 0)
+        fill (remaining, nullptr, 0);
+
+    return true;
+}
