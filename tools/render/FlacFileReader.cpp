@@ -77,9 +77,10 @@ struct FlacDecoderCallbacks
 
     static void error (const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status, void* data)
     {
-        // A frame whose checksum fails still reaches the write callback, as silence.
-        if (status == FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH)
-            reader (data).frameFailedCheck = true;
+        // A frame whose checksum fails, and (since libFLAC 1.4) one lost with the sync, still reaches the
+        // write callback, as silence of its length.
+        juce::ignoreUnused (status);
+        ++reader (data).pendingErrors;
     }
 };
 
@@ -114,7 +115,6 @@ FlacFileReader::FlacFileReader (juce::InputStream* stream) : juce::AudioFormatRe
         claimedFrames = lengthInSamples;
     damagedFrames = juce::jmax ((juce::int64) 0, lengthInSamples - decodedFrames);
 
-    frame.assign (numChannels, {});
     valid = restart();
 }
 
@@ -126,16 +126,24 @@ FlacFileReader::~FlacFileReader()
 
 void FlacFileReader::takeFrame (juce::int64 start, juce::int64 length, unsigned int channels, unsigned int bits, const int* const* buffer)
 {
-    const auto failedCheck = frameFailedCheck;
-    frameFailedCheck = false;
-
-    // A frame that fails its checksum, does not fit the stream's shape or goes back in time is not audio.
-    if (failedCheck || channels != numChannels || bits != bitsPerSample || length <= 0)
+    if (channels != numChannels || bits != bitsPerSample || length <= 0)
         return;
 
     if (scanning)
     {
-        if (start >= decodedEnd)
+        // Silence right after a decoder error stands for the frame that was lost.
+        auto isStandIn = false;
+        if (pendingErrors > 0)
+        {
+            isStandIn = true;
+            for (unsigned int channel = 0; channel < channels && isStandIn; ++channel)
+                for (juce::int64 i = 0; i < length && isStandIn; ++i)
+                    isStandIn = buffer[channel][i] == 0;
+            pendingErrors = isStandIn ? pendingErrors - 1 : 0;
+        }
+
+        // A frame that goes back in time is not audio.
+        if (start >= decodedEnd && ! isStandIn)
         {
             decodedFrames += claimedFrames > 0 ? juce::jlimit ((juce::int64) 0, length, claimedFrames - start) : length;
             decodedEnd = start + length;
@@ -143,48 +151,46 @@ void FlacFileReader::takeFrame (juce::int64 start, juce::int64 length, unsigned 
         return;
     }
 
-    if (start < frameStart + frameLength)
+    if (start < takenEnd)
         return;
 
-    gapStart = frameStart + frameLength;
-    frameStart = start;
-    frameLength = length;
+    takenEnd = start + length;
+    DecodedFrame frame { start, length, {} };
     const auto shift = 32 - (int) bitsPerSample;
 
     for (unsigned int channel = 0; channel < numChannels; ++channel)
     {
-        auto& samples = frame[channel];
-        samples.resize ((size_t) length);
+        auto& samples = frame.samples.emplace_back ((size_t) length);
         for (size_t i = 0; i < samples.size(); ++i)
             samples[i] = (int) ((juce::uint32) buffer[channel][i] << shift);
     }
 
-    gotFrame = true;
+    frames.push_back (std::move (frame));
 }
 
 bool FlacFileReader::decodeNextFrame()
 {
-    const auto before = scanning ? decodedEnd : frameStart + frameLength;
-    gotFrame = false;
+    const auto before = scanning ? decodedEnd : takenEnd;
 
     for (;;)
     {
         if (! FLAC__stream_decoder_process_single (decoderOf (decoder)))
             return false;
 
+        if ((scanning ? decodedEnd : takenEnd) != before)
+            return true;
+
         const auto state = FLAC__stream_decoder_get_state (decoderOf (decoder));
         if (state == FLAC__STREAM_DECODER_END_OF_STREAM || state == FLAC__STREAM_DECODER_ABORTED)
             return false;
-
-        if (scanning ? decodedEnd != before : gotFrame)
-            return true;
     }
 }
 
 bool FlacFileReader::restart()
 {
-    frameStart = frameLength = gapStart = 0;
-    frameFailedCheck = false;
+    frames.clear();
+    passedEnd = takenEnd = 0;
+    pendingErrors = 0;
     return FLAC__stream_decoder_reset (decoderOf (decoder)) && FLAC__stream_decoder_process_until_end_of_metadata (decoderOf (decoder));
 }
 
@@ -197,7 +203,7 @@ bool FlacFileReader::readSamples (int* const* destChannels, int numDestChannels,
     auto offset = startOffsetInDestBuffer;
     auto remaining = (juce::int64) numSamples;
 
-    const auto fill = [&] (juce::int64 count, const std::vector<std::vector<int>>* source, juce::int64 sourceOffset)
+    const auto fill = [&] (juce::int64 count, const DecodedFrame* source)
     {
         for (int channel = 0; channel < numDestChannels; ++channel)
         {
@@ -205,8 +211,8 @@ bool FlacFileReader::readSamples (int* const* destChannels, int numDestChannels,
                 continue;
 
             auto* dest = destChannels[channel] + offset;
-            if (source != nullptr && channel < (int) source->size())
-                std::memcpy (dest, (*source)[(size_t) channel].data() + sourceOffset, (size_t) count * sizeof (int));
+            if (source != nullptr && channel < (int) source->samples.size())
+                std::memcpy (dest, source->samples[(size_t) channel].data() + (position - source->start), (size_t) count * sizeof (int));
             else
                 std::memset (dest, 0, (size_t) count * sizeof (int));
         }
@@ -218,12 +224,21 @@ bool FlacFileReader::readSamples (int* const* destChannels, int numDestChannels,
 
     while (remaining > 0)
     {
-        if (position < frameStart)
+        if (frames.empty())
         {
-            // In the gap a lost frame left: silence, so what follows keeps its time.
-            if (position >= gapStart)
+            if (! decodeNextFrame())
+                break;
+            continue;
+        }
+
+        const auto& frame = frames.front();
+
+        if (position < frame.start)
+        {
+            // In the gap a lost frame left: silence, so that what follows keeps its time.
+            if (position >= passedEnd)
             {
-                fill (juce::jmin (remaining, frameStart - position), nullptr, 0);
+                fill (juce::jmin (remaining, frame.start - position), nullptr);
                 continue;
             }
 
@@ -233,18 +248,18 @@ bool FlacFileReader::readSamples (int* const* destChannels, int numDestChannels,
             continue;
         }
 
-        if (position < frameStart + frameLength)
+        if (position < frame.start + frame.length)
         {
-            fill (juce::jmin (remaining, frameStart + frameLength - position), &frame, position - frameStart);
+            fill (juce::jmin (remaining, frame.start + frame.length - position), &frame);
             continue;
         }
 
-        if (! decodeNextFrame())
-            break;
+        passedEnd = frame.start + frame.length;
+        frames.pop_front();
     }
 
     if (remaining > 0)
-        fill (remaining, nullptr, 0);
+        fill (remaining, nullptr);
 
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <deque>
 #include <vector>
 
 /**
@@ -33,16 +34,25 @@ public:
 private:
     /** The library's FLAC__StreamDecoder, whose type cannot be declared ahead. */
     void* decoder = nullptr;
-    bool valid = false, scanning = false, frameFailedCheck = false, gotFrame = false;
+    bool valid = false, scanning = false;
+    /** Decoder errors whose frames have not come yet: the library gives a lost or corrupt frame as
+        silence of its length. */
+    int pendingErrors = 0;
     juce::int64 claimedFrames = 0, damagedFrames = 0;
     unsigned int minBlockSize = 0;
 
     // While scanning: the end of the last good frame and the frames decoded.
     juce::int64 decodedEnd = 0, decodedFrames = 0;
 
-    // While reading: the current frame, and where the gap before it begins.
-    std::vector<std::vector<int>> frame;
-    juce::int64 frameStart = 0, frameLength = 0, gapStart = 0;
+    // While reading: the frames decoded and not yet passed (a step of the decoder can give more than
+    // one after it lost the sync), the end of the last one passed and of the last one taken.
+    struct DecodedFrame
+    {
+        juce::int64 start = 0, length = 0;
+        std::vector<std::vector<int>> samples;
+    };
+    std::deque<DecodedFrame> frames;
+    juce::int64 passedEnd = 0, takenEnd = 0;
 
     bool restart();
     bool decodeNextFrame();
