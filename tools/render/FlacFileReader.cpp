@@ -54,7 +54,7 @@ struct FlacDecoderCallbacks
         const auto& h = frame->header;
         auto& r = reader (data);
         const auto start = h.number_type == FLAC__FRAME_NUMBER_TYPE_SAMPLE_NUMBER ? (juce::int64) h.number.sample_number
-                                                                                   : (juce::int64) h.number.frame_number * r.minBlockSize;
+                                                                                  : (juce::int64) h.number.frame_number * r.minBlockSize;
         r.takeFrame (start, (juce::int64) h.blocksize, h.channels, h.bits_per_sample, buffer);
         return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
     }

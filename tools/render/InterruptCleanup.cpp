@@ -28,7 +28,9 @@ extern "C" void removeFilesAndReraise (int signalNumber)
 
 void InterruptCleanup::install()
 {
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = removeFilesAndReraise;
     sigemptyset (&action.sa_mask);
     ::sigaction (SIGINT, &action, nullptr);
