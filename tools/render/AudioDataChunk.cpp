@@ -127,6 +127,38 @@ std::optional<AudioDataChunk::WavLayout> AudioDataChunk::findWav (juce::InputStr
     return layout;
 }
 
+bool AudioDataChunk::hasChunkBeyondTheEnd (juce::InputStream& in)
+{
+    char header[12];
+    if (! in.setPosition (0) || in.read (header, 12) != 12)
+        return false;
+
+    const auto isBigEndian = isId (header, "FORM");
+    const auto fileSize = in.getTotalLength();
+    juce::int64 position = 12;
+
+    for (int i = 0; i < maxChunks && position + 8 <= fileSize; ++i)
+    {
+        char id[4];
+        if (! in.setPosition (position) || in.read (id, 4) != 4)
+            return false;
+
+        const auto size = (juce::int64) (juce::uint32) (isBigEndian ? in.readIntBigEndian() : in.readInt());
+        const auto isAudio = isId (id, "data") || isId (id, "SSND") || isId (id, "ds64");
+
+        if (! isAudio && position + 8 + size > fileSize)
+            return true;
+
+        // The audio's size may be a placeholder (streaming, RF64): nothing after it is walked.
+        if (isAudio && ! isId (id, "ds64") && position + 8 + size > fileSize)
+            return false;
+
+        position += 8 + size + (size & 1);
+    }
+
+    return false;
+}
+
 std::optional<juce::int64> AudioDataChunk::findAiffAudioBytes (juce::InputStream& in)
 {
     char header[12];

@@ -31,6 +31,11 @@ public:
         after odd-sized chunks and, when that finds no audio, without it. Nothing when the stream is no WAV. */
     static std::optional<WavLayout> findWav (juce::InputStream&);
 
+    /** Whether a chunk other than the audio claims more bytes than the file holds. The framework's readers
+        allocate some chunks (bext, smpl, INST and others) at the size they claim: a few bytes could
+        make them ask for gigabytes. */
+    static bool hasChunkBeyondTheEnd (juce::InputStream&);
+
     /** The bytes of an AIFF sound chunk that lie within the file; nothing when there is none. */
     static std::optional<juce::int64> findAiffAudioBytes (juce::InputStream&);
 };

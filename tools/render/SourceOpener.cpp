@@ -77,7 +77,9 @@ FileRenderer::Source openWav (const juce::String& name, const SourceOpener::Stre
     FileRenderer::Source source;
     const auto plainBytes = juce::jmin (layout->dataBytes, (juce::int64) 0xfff00000);
 
-    if (layout->needsPlainHeader)
+    const auto spliced = layout->needsPlainHeader || AudioDataChunk::hasChunkBeyondTheEnd (*in);
+
+    if (spliced)
     {
         juce::MemoryBlock header;
         juce::MemoryOutputStream out (header, false);
@@ -106,7 +108,7 @@ FileRenderer::Source openWav (const juce::String& name, const SourceOpener::Stre
         throw RenderError (cannotRead + "a damaged WAV file");
 
     const auto bytesPerFrame = (juce::int64) source.reader->numChannels * juce::jmax (1, (int) source.reader->bitsPerSample / 8);
-    source.reader->lengthInSamples = layout->dataBytes / bytesPerFrame;
+    source.reader->lengthInSamples = (spliced ? plainBytes : layout->dataBytes) / bytesPerFrame;
     source.claimedFrames = layout->claimedBytes / bytesPerFrame;
     return source;
 }
@@ -114,11 +116,20 @@ FileRenderer::Source openWav (const juce::String& name, const SourceOpener::Stre
 FileRenderer::Source openAiff (const juce::String& name, const SourceOpener::StreamSource& streams)
 {
     FileRenderer::Source source;
+
+    if (AudioDataChunk::hasChunkBeyondTheEnd (*streams()))
+        throw RenderError ("cannot read " + name + ": a damaged AIFF file (a chunk claims more bytes than the file holds)");
+
     const auto audioBytes = AudioDataChunk::findAiffAudioBytes (*streams());
     source.reader.reset (juce::AiffAudioFormat().createReaderFor (streams().release(), true));
 
     if (source.reader == nullptr)
         throw RenderError ("cannot read " + name + ": a damaged AIFF file, or one of an encoding the renderer does not read");
+
+    // The framework's reader takes these sample sizes only; with another it never finishes a read.
+    const auto bits = (int) source.reader->bitsPerSample;
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        throw RenderError ("cannot read " + name + ": an AIFF file of " + juce::String (bits) + "-bit samples, which the renderer does not read (it reads 8, 16, 24 and 32-bit)");
 
     // The framework fills whatever lies beyond the file's end with zeros.
     source.reader->lengthInSamples = juce::jmax ((juce::int64) 0, source.reader->lengthInSamples);

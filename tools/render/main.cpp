@@ -384,7 +384,10 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
     }
 
     if (plotError.isNotEmpty())
-        throw RenderError (plotError);
+    {
+        std::cerr << "wydenza-render: " << plotError << std::endl;
+        return 1;
+    }
 
     return 0;
 }
@@ -611,7 +614,24 @@ int main (int argc, char** argv)
         if (options.outDir.isNotEmpty())
             return renderIntoFolder (options, formats);
 
-        return renderOneFile (options, formats);
+        try
+        {
+            return renderOneFile (options, formats);
+        }
+        catch (const RenderError& error)
+        {
+            // A script reading the report gets the file's entry with the error, as in a batch.
+            if (options.report && options.json)
+            {
+                FileEntry entry;
+                entry.nameKey = "input";
+                entry.name = options.files[0];
+                entry.output = options.files[1];
+                entry.error = error.getReason();
+                std::cout << JsonText::toString (juce::Array<juce::var> { entry.toJson() }) << std::endl;
+            }
+            throw;
+        }
     }
     catch (const RenderError& error)
     {
