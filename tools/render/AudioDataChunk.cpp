@@ -159,7 +159,7 @@ bool AudioDataChunk::hasChunkBeyondTheEnd (juce::InputStream& in)
     return false;
 }
 
-std::optional<juce::int64> AudioDataChunk::findAiffAudioBytes (juce::InputStream& in)
+std::optional<AudioDataChunk::AiffLayout> AudioDataChunk::findAiff (juce::InputStream& in)
 {
     char header[12];
     if (! in.setPosition (0) || in.read (header, 12) != 12 || ! isId (header, "FORM") || ! (isId (header + 8, "AIFF") || isId (header + 8, "AIFC")))
@@ -167,25 +167,31 @@ std::optional<juce::int64> AudioDataChunk::findAiffAudioBytes (juce::InputStream
 
     const auto fileSize = in.getTotalLength();
     juce::int64 position = 12;
+    AiffLayout layout;
 
-    for (int i = 0; i < maxChunks && position + 8 <= fileSize; ++i)
+    for (int i = 0; i < maxChunks && position + 8 <= fileSize && (layout.formatStart < 0 || layout.soundStart < 0); ++i)
     {
         char id[4];
         if (! in.setPosition (position) || in.read (id, 4) != 4)
-            return {};
+            break;
 
         const auto size = (juce::int64) (juce::uint32) in.readIntBigEndian();
 
-        if (isId (id, "SSND"))
+        if (isId (id, "COMM") && layout.formatStart < 0)
+        {
+            layout.formatStart = position + 8;
+            layout.formatSize = size;
+        }
+        else if (isId (id, "SSND") && layout.soundStart < 0)
         {
             // An offset and a block size come before the samples.
             const auto offset = (juce::int64) (juce::uint32) in.readIntBigEndian();
-            const auto start = position + 16 + offset;
-            return juce::jlimit ((juce::int64) 0, juce::jmax ((juce::int64) 0, fileSize - start), size - 8 - offset);
+            layout.soundStart = position + 16 + offset;
+            layout.soundBytes = juce::jlimit ((juce::int64) 0, juce::jmax ((juce::int64) 0, fileSize - layout.soundStart), size - 8 - offset);
         }
 
         position += 8 + size + (size & 1);
     }
 
-    return {};
+    return layout;
 }

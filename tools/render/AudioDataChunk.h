@@ -36,6 +36,14 @@ public:
         make them ask for gigabytes. */
     static bool hasChunkBeyondTheEnd (juce::InputStream&);
 
-    /** The bytes of an AIFF sound chunk that lie within the file; nothing when there is none. */
-    static std::optional<juce::int64> findAiffAudioBytes (juce::InputStream&);
+    /** Where an AIFF's format (COMM) and samples are. */
+    struct AiffLayout
+    {
+        juce::int64 formatStart = -1, formatSize = 0, soundStart = -1;
+        /** The sample bytes that lie within the file. */
+        juce::int64 soundBytes = 0;
+    };
+
+    /** The COMM chunk and the samples of an AIFF or AIFF-C; nothing when the stream is neither. */
+    static std::optional<AiffLayout> findAiff (juce::InputStream&);
 };

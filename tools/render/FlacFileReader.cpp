@@ -104,8 +104,10 @@ FlacFileReader::FlacFileReader (juce::InputStream* stream) : juce::AudioFormatRe
         return;
     }
 
+    // Past a day of audio the file is refused anyway; a few bytes can claim that much.
+    const auto longest = (juce::int64) (24.0 * 60.0 * 60.0 * sampleRate);
     scanning = true;
-    while (decodeNextFrame())
+    while (decodedEnd <= longest && decodeNextFrame())
     {
     }
     scanning = false;

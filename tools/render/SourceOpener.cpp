@@ -113,30 +113,59 @@ FileRenderer::Source openWav (const juce::String& name, const SourceOpener::Stre
     return source;
 }
 
-FileRenderer::Source openAiff (const juce::String& name, const SourceOpener::StreamSource& streams)
+/** An AIFF through a plain header of its COMM and sound chunks alone: the framework's reader would also
+    read every marker, comment and instrument chunk, which any bytes can make enormous. */
+FileRenderer::Source openAiff (const juce::String& name, const SourceOpener::StreamSource& streams, const char* formType)
 {
+    const auto layout = AudioDataChunk::findAiff (*streams());
+    const auto cannotRead = "cannot read " + name + ": ";
+
+    if (! layout.has_value() || layout->formatStart < 0 || layout->formatSize < 18 || layout->formatSize > largestFormatChunk)
+        throw RenderError (cannotRead + "an AIFF file without a usable format chunk");
+
+    if (layout->soundStart < 0)
+        throw RenderError (cannotRead + "the audio could not be found (an AIFF file without a sound chunk)");
+
+    juce::MemoryBlock format;
+    {
+        auto in = streams();
+        if (! in->setPosition (layout->formatStart) || in->readIntoMemoryBlock (format, (ssize_t) layout->formatSize) != (size_t) layout->formatSize)
+            throw RenderError (cannotRead + "an AIFF file with a damaged format chunk");
+    }
+
+    const auto bits = (int) juce::ByteOrder::bigEndianShort (static_cast<const char*> (format.getData()) + 6);
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        throw RenderError (cannotRead + "an AIFF file of " + juce::String (bits) + "-bit samples, which the renderer does not read (it reads 8, 16, 24 and 32-bit)");
+
+    const auto soundBytes = juce::jmin (layout->soundBytes, (juce::int64) 0xfff00000);
+    const auto paddedFormat = (juce::uint32) ((format.getSize() + 1) & ~(size_t) 1);
+    juce::MemoryBlock header;
+    {
+        juce::MemoryOutputStream out (header, false);
+        out.write ("FORM", 4);
+        out.writeIntBigEndian ((int) (juce::uint32) (4 + 8 + paddedFormat + 16 + soundBytes));
+        out.write (formType, 4);
+        out.write ("COMM", 4);
+        out.writeIntBigEndian ((int) format.getSize());
+        out << format;
+        if (paddedFormat != format.getSize())
+            out.writeByte (0);
+        out.write ("SSND", 4);
+        out.writeIntBigEndian ((int) (juce::uint32) (8 + soundBytes));
+        out.writeIntBigEndian (0);
+        out.writeIntBigEndian (0);
+    }
+
     FileRenderer::Source source;
-
-    if (AudioDataChunk::hasChunkBeyondTheEnd (*streams()))
-        throw RenderError ("cannot read " + name + ": a damaged AIFF file (a chunk claims more bytes than the file holds)");
-
-    const auto audioBytes = AudioDataChunk::findAiffAudioBytes (*streams());
-    source.reader.reset (juce::AiffAudioFormat().createReaderFor (streams().release(), true));
+    source.reader.reset (juce::AiffAudioFormat().createReaderFor (new SplicedInputStream (header, streams(), layout->soundStart, soundBytes), true));
 
     if (source.reader == nullptr)
-        throw RenderError ("cannot read " + name + ": a damaged AIFF file, or one of an encoding the renderer does not read");
+        throw RenderError (cannotRead + "a damaged AIFF file, or one of an encoding the renderer does not read");
 
-    // The framework's reader takes these sample sizes only; with another it never finishes a read.
-    const auto bits = (int) source.reader->bitsPerSample;
-    if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        throw RenderError ("cannot read " + name + ": an AIFF file of " + juce::String (bits) + "-bit samples, which the renderer does not read (it reads 8, 16, 24 and 32-bit)");
-
-    // The framework fills whatever lies beyond the file's end with zeros.
-    source.reader->lengthInSamples = juce::jmax ((juce::int64) 0, source.reader->lengthInSamples);
-    source.claimedFrames = source.reader->lengthInSamples;
-    const auto bytesPerFrame = (juce::int64) source.reader->numChannels * juce::jmax (1, (int) source.reader->bitsPerSample / 8);
-    if (audioBytes.has_value())
-        source.reader->lengthInSamples = juce::jmin (source.reader->lengthInSamples, *audioBytes / bytesPerFrame);
+    // The frames the COMM chunk claims, and those the sound chunk really holds.
+    source.claimedFrames = juce::jmax ((juce::int64) 0, (juce::int64) (juce::uint32) juce::ByteOrder::bigEndianInt (static_cast<const char*> (format.getData()) + 2));
+    const auto bytesPerFrame = (juce::int64) source.reader->numChannels * (bits / 8);
+    source.reader->lengthInSamples = juce::jmin (source.claimedFrames, soundBytes / bytesPerFrame);
     return source;
 }
 
@@ -195,7 +224,7 @@ FileRenderer::Source SourceOpener::open (const juce::String& name, const StreamS
     else if (startsWith (magic, "RIFX"))
         throw RenderError ("cannot read " + name + ": a big-endian WAV file (RIFX), which the renderer does not read");
     else if (startsWith (magic, "FORM") && (startsWith (magic + 8, "AIFF") || startsWith (magic + 8, "AIFC")))
-        source = openAiff (name, streams);
+        source = openAiff (name, streams, startsWith (magic + 8, "AIFC") ? "AIFC" : "AIFF");
     else if (startsWith (magic, "fLaC"))
         source = openFlac (name, streams);
     else if (startsWith (magic, "OggS"))
