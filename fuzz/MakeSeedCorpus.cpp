@@ -121,6 +121,7 @@ int main (int argc, char** argv)
     juce::WavAudioFormat wav;
     juce::AiffAudioFormat aiff;
     juce::FlacAudioFormat flac;
+    juce::OggVorbisAudioFormat ogg;
     const auto wav16 = audioFile (wav, 16, 300);
     const auto flac16 = audioFile (flac, 16, 9000);
     const auto addAudio = [&] (const juce::String& name, const juce::MemoryBlock& bytes)
@@ -128,7 +129,8 @@ int main (int argc, char** argv)
 
     ok = ok && addAudio ("wav16.wav", wav16) && addAudio ("wav24.wav", audioFile (wav, 24, 200)) && addAudio ("wav32f.wav", audioFile (wav, 32, 100))
          && addAudio ("wav0.wav", audioFile (wav, 16, 0)) && addAudio ("wav1.wav", audioFile (wav, 24, 1)) && addAudio ("aiff16.aiff", audioFile (aiff, 16, 200))
-         && addAudio ("aiff24.aiff", audioFile (aiff, 24, 50)) && addAudio ("flac16.flac", flac16) && addAudio ("flac24.flac", audioFile (flac, 24, 5000));
+         && addAudio ("aiff24.aiff", audioFile (aiff, 24, 50)) && addAudio ("flac16.flac", flac16) && addAudio ("flac24.flac", audioFile (flac, 24, 5000))
+         && addAudio ("vorbis.ogg", audioFile (ogg, 16, 3000));
 
     // Awkward WAVs: the data size of a writer into a pipe, an odd chunk without its pad byte, data before the format.
     ok = ok && addAudio ("stream-ff.wav", withSizes (wav16, 0xffffffff, 0xffffffff)) && addAudio ("stream-0.wav", withSizes (wav16, 0, 0))
