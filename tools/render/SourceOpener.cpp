@@ -15,6 +15,11 @@ bool startsWith (const char* bytes, const char* id)
     return std::memcmp (bytes, id, 4) == 0;
 }
 
+juce::String needsStereo (const juce::String& name, int channels)
+{
+    return name.fromLastOccurrenceOf ("/", false, false) + " has " + juce::String (channels) + " channel(s); Wydenza needs stereo";
+}
+
 /** The name of a WAV encoding the framework's reader does not take, or nothing for one it does. */
 std::optional<juce::String> unreadableEncoding (const juce::MemoryBlock& format)
 {
@@ -67,6 +72,10 @@ FileRenderer::Source openWav (const juce::String& name, const SourceOpener::Stre
     juce::MemoryBlock format;
     if (! in->setPosition (layout->formatStart) || in->readIntoMemoryBlock (format, (ssize_t) layout->formatSize) != (size_t) layout->formatSize)
         throw RenderError (cannotRead + "a WAV file with a damaged format chunk");
+
+    // Refused before the framework's reader, which works through every channel a header names.
+    if (const auto channels = (int) juce::ByteOrder::littleEndianShort (static_cast<const char*> (format.getData()) + 2); channels != 2)
+        throw RenderError (needsStereo (name, channels));
 
     if (const auto encoding = unreadableEncoding (format))
         throw RenderError (cannotRead + "a WAV file of " + *encoding + ", which the renderer does not read (it reads 8 to 32-bit integer and 32-bit float)");
@@ -132,6 +141,9 @@ FileRenderer::Source openAiff (const juce::String& name, const SourceOpener::Str
         if (! in->setPosition (layout->formatStart) || in->readIntoMemoryBlock (format, (ssize_t) layout->formatSize) != (size_t) layout->formatSize)
             throw RenderError (cannotRead + "an AIFF file with a damaged format chunk");
     }
+
+    if (const auto channels = (int) juce::ByteOrder::bigEndianShort (format.getData()); channels != 2)
+        throw RenderError (needsStereo (name, channels));
 
     const auto bits = (int) juce::ByteOrder::bigEndianShort (static_cast<const char*> (format.getData()) + 6);
     if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
@@ -243,7 +255,7 @@ FileRenderer::Source SourceOpener::open (const juce::String& name, const StreamS
     const auto fileName = name.fromLastOccurrenceOf ("/", false, false);
 
     if (reader.numChannels != 2)
-        throw RenderError (fileName + " has " + juce::String (reader.numChannels) + " channel(s); Wydenza needs stereo");
+        throw RenderError (needsStereo (name, (int) reader.numChannels));
 
     if (! (reader.sampleRate >= 1000.0 && reader.sampleRate <= 1000000.0))
         throw RenderError (fileName + " has an unusable sample rate (" + juce::String (reader.sampleRate) + " Hz)");
