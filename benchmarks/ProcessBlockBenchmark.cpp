@@ -208,7 +208,7 @@ void BM_InPlaceCopyFloor (benchmark::State& state)
 std::array<float, 5> floorCoefficients()
 {
     const auto c = SafeBassFilter::makeCoefficients (48000.0, 150.0);
-    return { c.coefficients[0], c.coefficients[1], c.coefficients[2], c.coefficients[3], c.coefficients[4] };
+    return { (float) c.b0, (float) c.b1, (float) c.b2, (float) c.a1, (float) c.a2 };
 }
 
 void BM_BiquadTdf2Floor (benchmark::State& state)

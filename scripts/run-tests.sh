@@ -82,7 +82,7 @@ if [ "$fuzz_seconds" -gt 0 ]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz "${sanitizer_flags[@]}" -DWYDENZA_BUILD_TESTS=OFF -DWYDENZA_FUZZ=ON
     # state-xml reads state chunks without a processor, many times faster than state, which restores each
     # through a whole processor.
-    fuzzers=(preset-file state-xml state parameter-text)
+    fuzzers=(preset-file state-xml state parameter-text audio-file)
     cmake --build build-fuzz -j"$jobs" --target "${fuzzers[@]/#/wydenza-fuzz-}"
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:quarantine_size_mb=16"
     for name in "${fuzzers[@]}"; do

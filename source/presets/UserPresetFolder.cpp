@@ -16,7 +16,7 @@ bool UserPresetFolder::setFolder (const juce::File& newFolder)
     if (folder == juce::File())
         return false;
 
-    if (! folder.isDirectory())
+    if (! folder.isDirectory() && ! SettingsFile::isReadOnly())
         folder.createDirectory();
 
     return folder.isDirectory();

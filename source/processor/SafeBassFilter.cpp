@@ -1,16 +1,17 @@
 #include "SafeBassFilter.h"
 
-juce::IIRCoefficients SafeBassFilter::makeCoefficients (double sampleRate, double crossoverHz) noexcept
+SafeBassFilter::Coefficients SafeBassFilter::makeCoefficients (double sampleRate, double crossoverHz) noexcept
 {
-    return juce::IIRCoefficients::makeHighPass (sampleRate, crossoverHz);
+    const auto n = std::tan (juce::MathConstants<double>::pi * crossoverHz / sampleRate);
+    const auto nSquared = n * n;
+    const auto c1 = 1.0 / (1.0 + juce::MathConstants<double>::sqrt2 * n + nSquared);
+    return { c1, -2.0 * c1, c1, 2.0 * c1 * (nSquared - 1.0), c1 * (1.0 - juce::MathConstants<double>::sqrt2 * n + nSquared) };
 }
 
-void SafeBassFilter::setCoefficients (const juce::IIRCoefficients& newCoefficients) noexcept
+void SafeBassFilter::setCoefficients (const Coefficients& newCoefficients) noexcept
 {
-    // The framework normalises a0 to 1 and stores b0, b1, b2, a1, a2 in float; those exact values are used.
-    const auto* c = newCoefficients.coefficients;
     const auto oldGain = coefficients.b0;
-    coefficients = { (double) c[0], (double) c[1], (double) c[2], (double) c[3], (double) c[4] };
+    coefficients = newCoefficients;
 
     // The state holds outputs over b0: rescaled, the filter goes on from the same outputs.
     if (oldGain != 0.0 && coefficients.b0 != 0.0 && oldGain != coefficients.b0)
@@ -20,7 +21,7 @@ void SafeBassFilter::setCoefficients (const juce::IIRCoefficients& newCoefficien
     }
 
     // The recurrence relies on the high-pass's feed-forward shape (see step()); makeCoefficients() has it
-    // exactly, as doubling a float is exact.
+    // exactly, as doubling is exact.
     jassert (coefficients.b1 == -2.0 * coefficients.b0 && coefficients.b2 == coefficients.b0);
 
     const auto a1 = coefficients.a1, a2 = coefficients.a2;

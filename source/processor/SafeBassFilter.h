@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-/** Second-order Butterworth high-pass for the side signal, with the framework's coefficients, run in
+/** Second-order Butterworth high-pass for the side signal, with coefficients computed in double, run in
     direct form I: the only serial dependency left is one multiply and one subtract per sample, about
     half the critical path of the transposed direct form II the framework's IIRFilter uses. The
     recurrence runs in double at the same latency as float: a low crossover amplifies each rounding by
@@ -38,11 +38,13 @@ public:
         double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
     };
 
-    /** Coefficients of the framework's Butterworth high-pass for this crossover (Hz) and sample rate (Hz). */
-    static juce::IIRCoefficients makeCoefficients (double sampleRate, double crossoverHz) noexcept;
+    /** The Butterworth high-pass (bilinear transform, Q = 1/sqrt 2) for this crossover (Hz) and sample rate
+        (Hz), in double: near 10 Hz at high rates a1 and a2 differ from -2 and 1 by less than a float's step,
+        and rounded to float they move the response by decibels. b1 = -2 b0 and b2 = b0 exactly. */
+    static Coefficients makeCoefficients (double sampleRate, double crossoverHz) noexcept;
 
     /** Takes new coefficients; the running state stays: the same inputs, and the same outputs. */
-    void setCoefficients (const juce::IIRCoefficients& newCoefficients) noexcept;
+    void setCoefficients (const Coefficients& newCoefficients) noexcept;
 
     void reset() noexcept { state = {}; }
 

@@ -2,10 +2,13 @@
 
 #include "presets/BoundedXml.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace
 {
+std::atomic<bool> readOnly { false };
+
 /** The framework's settings class reads the file with the framework's own XML reader, which was not made
     for hostile text, and on saving it runs that reader over every stored value. A file is only handed to
     it when expat takes the document and every value that holds markup: then neither reading nor saving
@@ -50,7 +53,18 @@ juce::PropertiesFile::Options SettingsFile::makeOptions()
     options.commonToAllUsers = false;
     options.storageFormat = juce::PropertiesFile::storeAsXML;
     options.millisecondsBeforeSaving = 3000;
+    options.doNotSave = readOnly.load();
     return options;
+}
+
+void SettingsFile::setReadOnly (bool shouldBeReadOnly) noexcept
+{
+    readOnly.store (shouldBeReadOnly);
+}
+
+bool SettingsFile::isReadOnly() noexcept
+{
+    return readOnly.load();
 }
 
 juce::File SettingsFile::getApplicationDataFolder()
@@ -89,6 +103,10 @@ std::unique_ptr<juce::PropertiesFile> SettingsFile::open (const juce::Properties
 {
     const auto file = getFileFor (options);
 
+    // Read-only, only a file the framework's reader can take is read, and nothing is written (doNotSave).
+    if (readOnly.load())
+        return std::make_unique<juce::PropertiesFile> (file.existsAsFile() && isSafeForTheFrameworksReader (file) ? file : juce::File(), options);
+
     // An unusable file is kept beside, for the user, and the settings start afresh.
     if (file.existsAsFile() && ! isSafeForTheFrameworksReader (file))
         file.moveFileTo (file.withFileExtension (file.getFileExtension().substring (1) + ".unreadable"));
@@ -108,6 +126,12 @@ std::unique_ptr<juce::PropertiesFile> SettingsFile::open (const juce::Properties
 
 void SettingsFile::store (juce::PropertiesFile& settings, juce::StringRef key, const juce::var& value)
 {
+    if (readOnly.load())
+    {
+        settings.setValue (key, value);
+        return;
+    }
+
     const auto file = settings.getFile();
 
     if (file.existsAsFile() && isSafeForTheFrameworksReader (file))

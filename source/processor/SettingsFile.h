@@ -35,6 +35,11 @@ public:
     */
     static void store (juce::PropertiesFile& settings, juce::StringRef key, const juce::var& value);
 
+    /** For a process that only reads settings and presets (the offline renderer): from then on nothing is
+        created, moved or saved, neither the settings file nor its folders. */
+    static void setReadOnly (bool shouldBeReadOnly) noexcept;
+    static bool isReadOnly() noexcept;
+
     /** The stored height ratio when it is greater than 0, otherwise 0.5. */
     static float readHeightRatio (juce::PropertiesFile& settings);
 

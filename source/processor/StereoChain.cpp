@@ -526,7 +526,7 @@ StereoChain::Matrix2 StereoChain::cachedMidSideStage (const StereoChainSettings&
     return cache.midSide;
 }
 
-void StereoChain::setSafeBassCoefficients (const juce::IIRCoefficients& coefficients) noexcept
+void StereoChain::setSafeBassCoefficients (const SafeBassFilter::Coefficients& coefficients) noexcept
 {
     safeBassFilter.setCoefficients (coefficients);
 }

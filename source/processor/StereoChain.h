@@ -42,7 +42,7 @@ class StereoChain
 {
 public:
     /** Takes new safe-bass coefficients; the filter's running state stays. */
-    void setSafeBassCoefficients (const juce::IIRCoefficients& coefficients) noexcept;
+    void setSafeBassCoefficients (const SafeBassFilter::Coefficients& coefficients) noexcept;
     void resetSafeBassFilter() noexcept { safeBassFilter.reset(); }
     const SafeBassFilter::State& getSafeBassState() const noexcept { return safeBassFilter.getState(); }
 

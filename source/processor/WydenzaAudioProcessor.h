@@ -309,7 +309,7 @@ private:
     StereoChain chain;
     SignalScopeFeed signalScopeFeed;
     ConnectedInputs connectedInputs;
-    juce::IIRCoefficients safeBassCoefficients;
+    SafeBassFilter::Coefficients safeBassCoefficients;
     std::atomic<bool> safeBassCoefficientsStale { true };
     bool safeBassFilterReady = false;
 

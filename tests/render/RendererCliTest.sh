@@ -78,13 +78,15 @@ elif sys.argv[1] == 'info':  # prints the container and its bit depth ("32f" for
         print('unknown')
 elif sys.argv[1] == 'awkward':  # path, kind: writes the bytes of a file no ordinary writer makes
     path, kind = sys.argv[2], sys.argv[3]
-    def wav(frames, bits, tag=1, claim=None, chunk=b''):
+    def wav(frames, bits, tag=1, claim=None, chunk=b'', riff=b'RIFF', riffsize=None, datafirst=False):
         width = bits // 8
-        data = b''.join(int(v).to_bytes(width, 'little', signed=bits > 8) if tag == 1 else struct.pack('<f', v) for f in frames for v in f)
-        fmt = struct.pack('<HHIIHH', tag, 2, 48000, 48000 * 2 * width, 2 * width, bits)
-        body = b'WAVE' + b'fmt ' + struct.pack('<I', 16) + fmt + chunk + b'data' + struct.pack('<I', len(data) if claim is None else claim) + data
-        open(path, 'wb').write(b'RIFF' + struct.pack('<I', len(body)) + body)
+        data = b''.join(int(v).to_bytes(width, 'little', signed=bits > 8) if tag == 1 else struct.pack('<f' if bits == 32 else '<d', v) for f in frames for v in f)
+        fmt = b'fmt ' + struct.pack('<I', 16) + struct.pack('<HHIIHH', tag, 2, 48000, 48000 * 2 * width, 2 * width, bits)
+        data = b'data' + struct.pack('<I', len(data) if claim is None else claim) + data
+        body = b'WAVE' + (data + chunk + fmt if datafirst else fmt + chunk + data)
+        open(path, 'wb').write(riff + struct.pack('<I', len(body) if riffsize is None else riffsize) + body)
     r = [((i * 7919) % 4001 - 2000, (i * 104729) % 4001 - 2000) for i in range(1000)]
+    n16 = [(a * 32767 // 2000, b * 32767 // 2000) for a, b in r] + [(32767, -32768), (1, -1)]  # the frames of null16
     if kind == 'null32f': wav([(a / 2048.0, b / 3000.0) for a, b in r] + [(1.0, -1.0), (1e-30, -2.5)], 32, tag=3)
     elif kind.startswith('null'):  # null8, null16, null24, null32: every step of the grid, full scale included
         bits = int(kind[4:]); top = (1 << (bits - 1)) - 1
@@ -95,6 +97,14 @@ elif sys.argv[1] == 'awkward':  # path, kind: writes the bytes of a file no ordi
     elif kind == 'one16384': wav([(16384, -16384)], 16)
     elif kind == 'nonfinite': wav([(float('nan') if i % 100 == 0 else 0.5 * math.sin(i / 7), float('inf') if i % 250 == 0 else 0.5 * math.sin(i / 7)) for i in range(1000)], 32, tag=3)
     elif kind == 'cutshort': wav(r[:993], 16, claim=4000, chunk=b'LIST' + struct.pack('<I', 12) + b'INFOjunkjunk')
+    elif kind == 'nopad': wav(n16, 16, chunk=b'junk' + struct.pack('<I', 3) + b'abc')  # odd chunk, no pad byte
+    elif kind == 'datafirst': wav(n16, 16, datafirst=True)
+    elif kind == 'stream0': wav(n16, 16, claim=0, riffsize=0)
+    elif kind == 'streamff': wav(n16, 16, claim=0xffffffff, riffsize=0xffffffff)
+    elif kind == 'float64': wav([(a / 4096.0, b / 4096.0) for a, b in r], 64, tag=3)
+    elif kind == 'mulaw': wav([(a & 0x7f, b & 0x7f) for a, b in r], 8, tag=7)
+    elif kind == 'adpcm': wav([(a & 0x7f, b & 0x7f) for a, b in r], 8, tag=2)
+    elif kind == 'rifx': wav(r, 16, riff=b'RIFX')
     elif kind == 'loud': wav([(int(7900000 * math.sin(i / 9)), int(7900000 * math.sin(i / 13))) for i in range(4800)], 24)
 elif sys.argv[1] == 'samples':  # prints every sample of a WAV or AIFF as a number
     data = open(sys.argv[2], 'rb').read()
@@ -236,7 +246,7 @@ check "--format flac writes FLAC files" test "$(python3 wavtool.py info rendered
 before="$(md5sum batch/a.wav batch/b.wav)"
 out="$("$render" --set StereoWidth=0 --out-dir batch batch/a.wav batch/b.wav 2>&1)"; rc=$?
 check "a batch into the inputs' folder exits non-zero" test "$rc" -ne 0
-check "each input refused" test "$(grep -c 'FAILED: the output would overwrite the input' <<<"$out")" -eq 2
+check "each input refused" test "$(grep -c '^\[.*FAILED: the output would overwrite the input' <<<"$out")" -eq 2
 check "the inputs are untouched" test "$(md5sum batch/a.wav batch/b.wav)" = "$before"
 "$render" --out-dir batch --format aiff batch/a.wav >/dev/null 2>&1
 check "a new name in the inputs' folder is written" test "$(python3 wavtool.py info batch/a.aiff)" = "AIFF 24"
@@ -299,7 +309,7 @@ SafeBassFreq=5|bad value '5' for SafeBassFreq: a number from 10 to 500
 Pan=L-30|bad value 'L-30' for Pan: C, L or R and a number from 0 to 100
 Pan=30L|bad value '30L' for Pan: C, L or R and a number from 0 to 100
 Pan=L150|bad value 'L150' for Pan: C, L or R and a number from 0 to 100
-SafeBass=0.5.5|bad value '0.5.5' for SafeBass (a normalised value from 0 to 1)
+SafeBass=0.5.5|bad value '0.5.5' for SafeBass: off, on (any case, spaces optional) or 0, 1
 StereoWidth=150 %|StereoWidth = 150 %
 InputGain=-3dB|InputGain = -3.0dB
 SafeBassFreq=off|SafeBassFreq = OFF
@@ -317,7 +327,9 @@ while IFS='|' read -r kind settings said holds; do
     out="$("$render" "${argv[@]}" "$kind.wav" "$kind-out.wav" 2>&1)"; rc=$?
     check "$kind renders" test "$rc" -eq 0
     [ -n "$said" ] && check "$kind: says \"$said\"" grep -qF -- "$said" <<<"$out"
+    [ -z "$said" ] && check "$kind: no warning" test "$(grep -c warning <<<"$out")" -eq 0
     case "$holds" in
+        null16) check "$kind: gives back the samples of null16" test "$(python3 wavtool.py samples null16.wav)" = "$(python3 wavtool.py samples "$kind-out.wav")" ;;
         same) check "$kind: a null render gives back every sample" test "$(python3 wavtool.py samples "$kind.wav")" = "$(python3 wavtool.py samples "$kind-out.wav")" ;;
         finite) check "$kind: nothing but finite samples written" python3 -c "import math,sys; assert all(math.isfinite(float(v)) for v in sys.argv[1].split())" "$(python3 wavtool.py samples "$kind-out.wav")" ;;
         *) check "$kind: OUT holds $holds samples" test "$(python3 wavtool.py samples "$kind-out.wav" | wc -w)" -eq "$holds" ;;
@@ -329,6 +341,10 @@ null24|--preset Init||same
 null32|--preset Init|WAV file, 32-bit)|same
 null32f|--preset Init|1 samples above 0 dBFS (L 0, R 1), kept in the float file|same
 one16384|--preset Init||same
+nopad|--preset Init||null16
+datafirst|--preset Init||null16
+stream0|--preset Init||null16
+streamff|--preset Init||null16
 nonfinite||24 NaN or infinite output samples (L 12, R 12) written as 0|finite
 cutshort||cut short: 993 of 1000 frames|1986
 TABLE
@@ -372,6 +388,109 @@ check "--jobs 3 writes five files" test "$(ls jobs3 | wc -l)" -eq 5
 check "--jobs 3 prints one whole line per file" test "$(grep -cE '^\[[1-6]/6\] batch/[a-f]\.wav -> jobs3/[a-f]\.wav: (done \(WAV file, 16-bit, TPDF dither\)(, clipped L [0-9]+, R [0-9]+)?|FAILED: .*not a WAV, FLAC or AIFF file)$' <<<"$out")" -eq 6
 check "--jobs 3 sums up" grep -q "rendered 5 of 6 files; 1 failed" <<<"$out"
 expect_failure "--jobs 0" "--jobs takes a number of files to render at once, from 1 to 256" --jobs 0 --out-dir x batch/a.wav
+
+#---------------------------------------------------------------------------------------------------
+# Choices and switches: the editor's names or the stored values, and what is printed is what is rendered.
+while IFS='|' read -r setting said; do
+    out="$("$render" --set "$setting" tiny.wav tiny-out.wav 2>&1)"; rc=$?
+    if [[ "$said" == "bad value"* ]]; then check "--set $setting is refused" test "$rc" -ne 0; else check "--set $setting is taken" test "$rc" -eq 0; fi
+    check "--set $setting says \"$said\"" grep -qF -- "$said" <<<"$out"
+done <<'TABLE'
+MsMode=1|bad value '1' for MsMode: fix mid, bind levels (any case, spaces optional) or 0, 0.1
+PanLaw=1|bad value '1' for PanLaw: -0dB, -3dB, -6dB
+PanCurve=0.05|bad value '0.05' for PanCurve: linear, logarithmic, sin/cos
+PanMode=0.05|bad value '0.05' for PanMode: dual pan, balance
+SafeBass=yes|bad value 'yes' for SafeBass: off, on
+MsMode=bind levels|MsMode = bind levels
+MsMode=BindLevels|MsMode = bind levels
+PanLaw=-6 dB|PanLaw = -6dB
+PanCurve=SIN/COS|PanCurve = sin/cos
+PanCurve=0.1|PanCurve = logarithmic
+PanMode=dualpan|PanMode = dual pan
+SafeBass=on|SafeBass = SAFE BASS ON
+Mono=0|Mono = MONO OFF
+TABLE
+for law in -0dB -6dB 0.2; do "$render" --set Pan=L60 --set PanLaw="$law" in16.wav "law$law.wav" >/dev/null 2>&1; done
+check "PanLaw=-6dB renders as the stored value 0.2" cmp -s law-6dB.wav law0.2.wav
+check "PanLaw=-6dB renders otherwise than -0dB" bash -c '! cmp -s law-6dB.wav law-0dB.wav'
+
+# Messages that name the cause: what, message, arguments.
+python3 wavtool.py awkward tiny.wav null16
+for kind in float64 mulaw adpcm rifx; do python3 wavtool.py awkward "$kind.wav" "$kind"; done
+mkdir -p afolder.wav emptydir.wav
+while IFS='|' read -r what message args; do
+    read -r -a argv <<<"$args"
+    expect_failure "$what" "$message" "${argv[@]}"
+done <<'TABLE'
+64-bit float WAV|a WAV file of 64-bit float samples, which the renderer does not read|float64.wav x.wav
+mu-law WAV|a WAV file of µ-law samples|mulaw.wav x.wav
+ADPCM WAV|a WAV file of ADPCM samples|adpcm.wav x.wav
+big-endian WAV|a big-endian WAV file (RIFX)|rifx.wav x.wav
+a folder as input|afolder.wav: it is a folder|afolder.wav x.wav
+a folder as output|emptydir.wav: it is a folder|tiny.wav emptydir.wav
+an output folder that is missing|the folder .*/nowhere does not exist|tiny.wav nowhere/x.wav
+--set without a value|StereoWidth needs a value|--set StereoWidth tiny.wav x.wav
+a split that is no number|--split takes a frequency from 20 to 20000 Hz, not '150.0.1'|--analyze --split 150.0.1 tiny.wav
+TABLE
+expect_failure "a name that is not UTF-8" "is not UTF-8 text" tiny.wav $'\xff.wav'
+check "a folder named like the output is kept" test -d emptydir.wav
+for name in tiny.flac tiny-noext; do cp tiny.wav "$name"; done
+out="$("$render" --preset Init tiny.flac named.wav 2>&1 && "$render" --preset Init tiny-noext named2.wav 2>&1)"
+check "a WAV named .flac or without extension is read by its content" test "$(python3 wavtool.py samples named2.wav)" = "$(python3 wavtool.py samples tiny.wav)"
+long="$(printf 'a%.0s' {1..248}).wav"
+"$render" tiny.wav "$long" >/dev/null 2>&1
+check "a 252-byte output name is written" test -s "$long"
+out="$("$render" --out-dir neverdir missing1.wav afolder.wav 2>/dev/null)"
+check "--out-dir is not made when no file can be written" test ! -e neverdir
+check "batch failures go to standard error too" test "$("$render" --out-dir neverdir missing1.wav 2>&1 >/dev/null | grep -c 'FAILED: cannot read')" -eq 1
+
+# A full disk (here the file-size limit) at the end: no success, no file, the old one kept, the cause named.
+python3 wavtool.py stereo big.wav 3 mix
+echo old > full.wav
+out="$( (ulimit -f 100; trap '' XFSZ; exec "$render" big.wav full.wav) 2>&1)"; rc=$?
+check "a write that fails exits non-zero" test "$rc" -ne 0
+check "a write that fails names the cause" grep -q "cannot write .*full.wav: file too large" <<<"$out"
+check "a write that fails says no 'wrote'" test "$(grep -c '^wrote' <<<"$out")" -eq 0
+check "a write that fails keeps the old file" test "$(cat full.wav)" = old
+check "a write that fails leaves no temporary file" test "$(ls -A | grep -c '\.tmp-')" -eq 0
+
+# Interrupted: the temporary file goes, the exit status is the shell's, nothing under the output's name.
+python3 -c "import sys; sys.stdout.buffer.write(b'RIFF' + (36 + 46080000).to_bytes(4, 'little') + b'WAVEfmt ' + bytes([16,0,0,0, 1,0, 2,0, 0x80,0xbb,0,0, 0,0xee,2,0, 4,0, 16,0]) + b'data' + (46080000).to_bytes(4, 'little') + bytes(range(256)) * 180000)" > long.wav
+for signal in INT TERM; do
+    "$render" long.wav "long-$signal.flac" >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 500); do compgen -G ".long-$signal.flac.tmp-$pid*" >/dev/null && break; sleep 0.01; done
+    kill -s "$signal" "$pid"; wait "$pid"; rc=$?
+    check "SIGINT/SIGTERM: $signal exits $([ $signal = INT ] && echo 130 || echo 143)" test "$rc" -eq "$([ $signal = INT ] && echo 130 || echo 143)"
+    check "SIGINT/SIGTERM: $signal leaves no file" test "$(ls -A | grep -c "long-$signal")" -eq 0
+done
+
+# Cut and damaged FLAC: only what decodes, in its place, with a warning.
+"$render" --preset Init in16.wav whole.flac >/dev/null 2>&1
+"$render" --preset Init whole.flac whole.wav >/dev/null 2>&1
+python3 -c "import sys; d = open('whole.flac', 'rb').read(); open('cut.flac', 'wb').write(d[:len(d) * 7 // 10]); b = bytearray(d); b[len(d) // 2:len(d) // 2 + 40] = bytes(40); open('damaged.flac', 'wb').write(bytes(b))"
+out="$("$render" --preset Init cut.flac cut.wav 2>&1)"
+check "a cut FLAC is warned of" grep -qE "warning: cut.flac: cut short: [0-9]+ of 44100 frames" <<<"$out"
+check "a cut FLAC renders what decodes, no silence after" test "$(python3 wavtool.py samples cut.wav | wc -w)" -eq "$(( 2 * $(grep -oE 'cut short: [0-9]+' <<<"$out" | grep -oE '[0-9]+') ))"
+out="$("$render" --preset Init damaged.flac damaged.wav 2>&1)"
+check "a damaged FLAC is warned of" grep -qE "warning: damaged.flac: damaged: [0-9]+ frames could not be decoded" <<<"$out"
+check "a damaged FLAC keeps its time" python3 - whole.wav damaged.wav <<'PY'
+import subprocess, sys
+a, b = (subprocess.run(['python3', 'wavtool.py', 'samples', p], capture_output=True, text=True).stdout.split() for p in sys.argv[1:])
+assert len(a) == len(b) and a[-4000:] == b[-4000:] and a[:4000] == b[:4000], (len(a), len(b))
+PY
+"$render" --analyze --json cut.flac damaged.flac > flac.json 2>/dev/null
+check "--analyze --json lists the cut and the damage" python3 -c "import json; c, d = json.load(open('flac.json')); assert 'cut short' in c['warnings'][0] and 'damaged' in d['warnings'][0]"
+
+# JSON: every control character escaped, one entry per file even when its plot fails.
+cp tiny.wav "$(printf 'bell\a.wav')"
+"$render" --analyze --json --plot nowhere/p.png "$(printf 'bell\a.wav')" > bell.json 2>/dev/null
+check "JSON with a control character in a name, and a failed plot in the file's one entry" python3 -c "import json; (e,) = json.load(open('bell.json')); assert e['file'] == 'bell\a.wav' and 'analysis' in e and 'does not exist' in e['error'], e"
+
+# The renderer creates nothing outside its outputs, not even a missing home.
+HOME="$work/nohome" XDG_CONFIG_HOME= "$render" tiny.wav nohome.wav >/dev/null 2>&1
+check "no settings folder is created" test ! -e "$HOME/.config/ZELVORA"
+check "a missing home is not created" test ! -e "$work/nohome"
 
 echo "$passes passed, $failures failed"
 test "$failures" -eq 0

@@ -54,17 +54,17 @@ struct BasicHighPass
         const double n = std::tan (3.14159265358979323846 * hz / sampleRate);
         const double inverseQ = 1.0 / (1.0 / std::sqrt (2.0)); // Q = 1/sqrt(2), Butterworth
         const double q = 1.0 / (1.0 + inverseQ * n + n * n);
-        setCoefficients ({ (float) q, (float) (-2.0 * q), (float) q, (float) (2.0 * q * (n * n - 1.0)), (float) (q * (1.0 - inverseQ * n + n * n)) });
+        setCoefficients ({ q, -2.0 * q, q, 2.0 * q * (n * n - 1.0), q * (1.0 - inverseQ * n + n * n) });
     }
 
-    /** b0, b1, b2, a1, a2 as the plug-in holds them, in single precision. */
-    void setCoefficients (const std::array<float, 5>& c)
+    /** b0, b1, b2, a1, a2, held in Sample: the float model rounds them as the framework's filter does. */
+    void setCoefficients (const std::array<double, 5>& c)
     {
-        b0 = c[0];
-        b1 = c[1];
-        b2 = c[2];
-        a1 = c[3];
-        a2 = c[4];
+        b0 = (Sample) c[0];
+        b1 = (Sample) c[1];
+        b2 = (Sample) c[2];
+        a1 = (Sample) c[3];
+        a2 = (Sample) c[4];
     }
 
     /** Rebuilds the transposed state from the input and output history, as if the current coefficients
@@ -226,7 +226,7 @@ public:
     }
 
     /** Coefficients handed over as they are, the state kept. */
-    void setFilterCoefficients (const std::array<float, 5>& c)
+    void setFilterCoefficients (const std::array<double, 5>& c)
     {
         filter.setCoefficients (c);
         filterReady = true;

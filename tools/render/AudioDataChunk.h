@@ -9,7 +9,41 @@
 class AudioDataChunk
 {
 public:
-    /** The bytes of a WAV (RIFF or RF64) data chunk or an AIFF sound chunk that lie within the file;
-        nothing when the file is neither or holds no such chunk. */
-    static std::optional<juce::int64> findAudioBytes (const juce::File&);
+    /** Where a WAV's format and samples are. */
+    struct WavLayout
+    {
+        /** -1 for a chunk not found. */
+        juce::int64 formatStart = -1, formatSize = 0, dataStart = -1;
+        /** The sample bytes that lie within the file, and what the data chunk's size claims. */
+        juce::int64 dataBytes = 0, claimedBytes = 0;
+        /** The data chunk's size is 0 or 0xFFFFFFFF, as a writer into a pipe leaves it: the samples run to
+            the end of the file. */
+        bool streaming = false;
+        /** The framework's reader would not find the samples where they are (a chunk of odd size without
+            its pad byte, data before the format, a RIFF size that ends before the data); the file is
+            read through a plain header made for it. */
+        bool needsPlainHeader = false;
+
+        bool isComplete() const noexcept { return formatStart >= 0 && dataStart >= 0; }
+    };
+
+    /** The chunks of a WAV (RIFF or RF64) where a tolerant reader finds them: walked with the pad byte
+        after odd-sized chunks and, when that finds no audio, without it. Nothing when the stream is no WAV. */
+    static std::optional<WavLayout> findWav (juce::InputStream&);
+
+    /** Whether a chunk other than the audio claims more bytes than the file holds. The framework's readers
+        allocate some chunks (bext, smpl, INST and others) at the size they claim: a few bytes could
+        make them ask for gigabytes. */
+    static bool hasChunkBeyondTheEnd (juce::InputStream&);
+
+    /** Where an AIFF's format (COMM) and samples are. */
+    struct AiffLayout
+    {
+        juce::int64 formatStart = -1, formatSize = 0, soundStart = -1;
+        /** The sample bytes that lie within the file. */
+        juce::int64 soundBytes = 0;
+    };
+
+    /** The COMM chunk and the samples of an AIFF or AIFF-C; nothing when the stream is neither. */
+    static std::optional<AiffLayout> findAiff (juce::InputStream&);
 };

@@ -1,25 +1,21 @@
 #include "FileRenderer.h"
 
-#include "AudioDataChunk.h"
 #include "Integer32Writer.h"
+#include "OutputFile.h"
 #include "OutputRounding.h"
 #include "RenderError.h"
+#include "SourceOpener.h"
 #include "StereoAnalysis.h"
 #include "processor/WydenzaAudioProcessor.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
 #include <immintrin.h>
 
-#include <unistd.h>
-
 namespace
 {
-constexpr double longestSeconds = 24.0 * 60.0 * 60.0;
-
 /** Reads frames [start, start + num) of a stereo source into the first num frames of block. */
 void readBlock (juce::AudioFormatReader& source, juce::AudioBuffer<float>& block, juce::int64 start, int num)
 {
@@ -63,16 +59,6 @@ void scanChannel (const float* samples, int num, float& peak, juce::int64& nonFi
     }
 }
 
-/** A temporary file beside the target. Its name comes from the process and a counter rather than the
-    framework's shared random generator, which is not safe to use from several threads at once (and the
-    main thread uses it when it saves the settings). */
-std::unique_ptr<juce::TemporaryFile> makeTemporaryFileFor (const juce::File& target)
-{
-    static std::atomic<int> counter { 0 };
-    const auto name = target.getFileNameWithoutExtension() + "_temp" + juce::String::toHexString ((int) ::getpid()) + "_" + juce::String (++counter);
-    return std::make_unique<juce::TemporaryFile> (target, target.getSiblingFile (name + target.getFileExtension()));
-}
-
 std::unique_ptr<juce::AudioFormatWriter> makeWriter (juce::AudioFormat& format, std::unique_ptr<juce::OutputStream>& stream, double sampleRate, OutputFormat::Depth depth, const juce::StringPairArray& metadata)
 {
     std::unique_ptr<juce::AudioFormatWriter> writer;
@@ -105,6 +91,24 @@ juce::String FileRenderer::Source::describeCut() const
     return "cut short: " + juce::String (reader->lengthInSamples) + " of " + juce::String (claimedFrames) + " frames";
 }
 
+juce::String FileRenderer::Source::describeSamples() const
+{
+    return isLossy ? juce::String ("lossy, decoded to float") : OutputFormat::describeBitDepth (OutputFormat::depthOf (*reader));
+}
+
+juce::StringArray FileRenderer::Source::describeProblems (bool rendering) const
+{
+    juce::StringArray problems;
+
+    if (isCutShort())
+        problems.add (describeCut() + " (the header claims more audio than the file holds" + (rendering ? "; the rest is not rendered)" : ")"));
+
+    if (damagedFrames > 0)
+        problems.add ("damaged: " + juce::String (damagedFrames) + " frames could not be decoded" + (rendering ? " (rendered as silence, so that what follows keeps its time)" : " (left as silence)"));
+
+    return problems;
+}
+
 void FileRenderer::checkSplit (double splitHz, double sampleRate)
 {
     if (! (splitHz < 0.5 * sampleRate))
@@ -112,42 +116,9 @@ void FileRenderer::checkSplit (double splitHz, double sampleRate)
                            + juce::String (sampleRate) + " Hz)");
 }
 
-FileRenderer::Source FileRenderer::openStereoFile (juce::AudioFormatManager& formats, const juce::File& file)
+FileRenderer::Source FileRenderer::openStereoFile (const juce::File& file)
 {
-    if (! file.existsAsFile())
-        throw RenderError ("cannot read " + file.getFullPathName() + ": no such file");
-
-    Source source;
-    source.reader.reset (formats.createReaderFor (file));
-    auto& reader = source.reader;
-
-    if (reader == nullptr)
-        throw RenderError ("cannot read " + file.getFullPathName() + ": not a WAV, FLAC or AIFF file");
-
-    if (reader->numChannels != 2)
-        throw RenderError (file.getFileName() + " has " + juce::String (reader->numChannels) + " channel(s); Wydenza needs stereo");
-
-    if (! (reader->sampleRate >= 1000.0 && reader->sampleRate <= 1000000.0))
-        throw RenderError (file.getFileName() + " has an unusable sample rate (" + juce::String (reader->sampleRate) + " Hz)");
-
-    reader->lengthInSamples = juce::jmax ((juce::int64) 0, reader->lengthInSamples);
-    source.claimedFrames = reader->lengthInSamples;
-
-    const auto isUncompressed = reader->getFormatName() == juce::WavAudioFormat().getFormatName()
-                                || reader->getFormatName() == juce::AiffAudioFormat().getFormatName();
-    const auto bytesPerFrame = (juce::int64) reader->numChannels * juce::jmax (1, (int) reader->bitsPerSample / 8);
-
-    if (isUncompressed)
-    {
-        // The framework fills whatever lies beyond the file's end with zeros.
-        const auto audioBytes = AudioDataChunk::findAudioBytes (file).value_or (file.getSize());
-        reader->lengthInSamples = juce::jmin (reader->lengthInSamples, audioBytes / bytesPerFrame);
-    }
-
-    if ((double) reader->lengthInSamples > longestSeconds * reader->sampleRate)
-        throw RenderError (file.getFileName() + " is longer than 24 hours");
-
-    return source;
+    return SourceOpener::open (file);
 }
 
 StereoAnalysisResult FileRenderer::analyse (juce::AudioFormatReader& source, double splitHz)
@@ -184,14 +155,8 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
         outputAnalysis.emplace (sampleRate, *request.analysisSplitHz);
     }
 
-    const auto temp = makeTemporaryFileFor (request.target);
-    auto fileStream = std::make_unique<juce::FileOutputStream> (temp->getFile());
-
-    if (! fileStream->openedOk())
-        throw RenderError ("cannot write " + request.target.getFullPathName());
-
-    std::unique_ptr<juce::OutputStream> stream = std::move (fileStream);
-
+    OutputFile file (request.target);
+    auto stream = file.takeStream();
     auto writer = makeWriter (*request.format, stream, sampleRate, outcome.depth, source.metadataValues);
 
     if (writer == nullptr)
@@ -232,7 +197,10 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
         const auto written = rounding.writesIntegers() ? writer->write (const_cast<const int**> (integers), num)
                                                        : writer->writeFromAudioSampleBuffer (frames, 0, num);
         if (! written)
-            throw RenderError ("writing " + request.target.getFullPathName() + " failed");
+        {
+            file.throwIfFailed();
+            throw RenderError ("cannot write " + request.target.getFullPathName() + ": the format cannot hold so many samples");
+        }
 
         if (request.progress)
             request.progress ((double) (start + num) / (double) total);
@@ -241,9 +209,7 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
     processor.releaseResources();
 
     writer.reset(); // completes the header
-
-    if (! temp->overwriteTargetFileWithTemporary())
-        throw RenderError ("cannot replace " + request.target.getFullPathName());
+    file.commit();
 
     outcome.outputNonFinite = rounding.getNonFinite();
     outcome.clipped = rounding.getClipped();

@@ -21,15 +21,23 @@ class FileRenderer
 public:
     static constexpr int blockSize = 512;
 
-    /** An opened stereo file and the length its header claims. */
+    /** An opened stereo file, the length its header claims and what could not be decoded. */
     struct Source
     {
         std::unique_ptr<juce::AudioFormatReader> reader;
         juce::int64 claimedFrames = 0;
+        /** Frames inside the length that could not be decoded (a damaged FLAC); they are silence. */
+        juce::int64 damagedFrames = 0;
+        /** Lossy (Ogg Vorbis): decoded to float, with no bit depth of its own. */
+        bool isLossy = false;
 
         bool isCutShort() const noexcept { return claimedFrames > reader->lengthInSamples; }
         /** "cut short: N of M frames" */
         juce::String describeCut() const;
+        /** "24-bit", "Ogg Vorbis, lossy, decoded to float" */
+        juce::String describeSamples() const;
+        /** The cut and the damage, for a render (the rest "is not rendered") or an analysis. */
+        juce::StringArray describeProblems (bool rendering) const;
     };
 
     struct Request
@@ -63,9 +71,8 @@ public:
     /** Renders all of the source's lengthInSamples frames. */
     Outcome render (juce::AudioFormatReader& source, const Request&);
 
-    /** A stereo file at a usable sample rate. An uncompressed file's length is what its data chunk
-        really holds, since a header can claim any length. */
-    static Source openStereoFile (juce::AudioFormatManager&, const juce::File&);
+    /** A stereo file at a usable sample rate (see SourceOpener). */
+    static Source openStereoFile (const juce::File&);
 
     /** The stereo image of a whole source. */
     static StereoAnalysisResult analyse (juce::AudioFormatReader& source, double splitHz);

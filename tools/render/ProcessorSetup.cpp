@@ -37,7 +37,10 @@ juce::String ProcessorSetup::applySetting (WydenzaAudioProcessor& processor, con
     const auto text = setting.fromFirstOccurrenceOf ("=", false, false).trim();
     auto* parameter = processor.getParameterSet().getByName (name);
 
-    if (parameter == nullptr || ! setting.containsChar ('='))
+    if (parameter != nullptr && ! setting.containsChar ('='))
+        throw RenderError (name + " needs a value (--set " + name + "=value)");
+
+    if (parameter == nullptr)
         throw RenderError ("unknown parameter '" + name + "' (names: " + parameterNames (processor.getParameterSet()) + ")");
 
     float value = 0.0f;
@@ -48,12 +51,7 @@ juce::String ProcessorSetup::applySetting (WydenzaAudioProcessor& processor, con
     }
     else
     {
-        const auto number = SettingText::parseNumber (text);
-
-        if (! number.has_value() || *number < 0.0 || *number > 1.0)
-            throw RenderError ("bad value '" + text + "' for " + name + " (a normalised value from 0 to 1)");
-
-        value = (float) *number;
+        value = SettingText::checkChoice (name, parameter->displayKind, text);
     }
 
     processor.setParameter (parameter->index, value);

@@ -2,6 +2,7 @@
 
 #include "OutputFormat.h"
 #include "RenderError.h"
+#include "SettingText.h"
 
 juce::String RenderOptions::getUsage()
 {
@@ -53,8 +54,10 @@ juce::String RenderOptions::getUsage()
            "Values:\n"
            "  Width takes 0 to 200 (% optional), gains -12 to 12 (dB optional), the crossover 10 to 500\n"
            "  (Hz optional) or off, pan C, L or R and 0 to 100, or -100 (left) to 100 (right)\n"
-           "  (StereoWidth=150, Pan=L30, InputGain=-3dB, SafeBassFreq=120); switches and choices take\n"
-           "  normalised values (SafeBass=1, PanCurve=0.2). Anything else is refused.\n"
+           "  (StereoWidth=150, Pan=L30, InputGain=-3dB, SafeBassFreq=120); switches on or off (or 1, 0);\n"
+           "  choices their names as the editor shows them, any case, spaces optional, or their stored\n"
+           "  values 0, 0.1, 0.2 (PanCurve=sin/cos, PanLaw=-3dB, MsMode=\"bind levels\", PanMode=balance).\n"
+           "  Anything else is refused.\n"
            "\n"
            "Examples:\n"
            "  $ wydenza-render --preset \"TRACK Stereo 150%\" --report in.wav out.flac\n"
@@ -111,8 +114,9 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
         else if (arg == "--split")
         {
             splitGiven = true;
-            options.splitHz = value.getDoubleValue();
-            if (! value.containsOnly ("0123456789.") || ! (options.splitHz >= 20.0 && options.splitHz <= 20000.0))
+            const auto number = SettingText::parseNumber (value);
+            options.splitHz = number.value_or (0.0);
+            if (! number.has_value() || ! (options.splitHz >= 20.0 && options.splitHz <= 20000.0))
                 throw RenderError ("--split takes a frequency from 20 to 20000 Hz, not '" + value + "'");
         }
         else if (arg == "--jobs")

@@ -54,6 +54,35 @@ std::optional<double> panNumber (const juce::String& text)
     return SettingText::parseNumber (text);
 }
 
+/** The options of a switch or a choice, in the order of their stored values 0, 0.1, 0.2 (a switch: 0, 1). */
+juce::StringArray optionsOf (ParameterDisplayKind kind)
+{
+    switch (kind)
+    {
+        case ParameterDisplayKind::panCurveChoice:
+            return { "linear", "logarithmic", "sin/cos" };
+        case ParameterDisplayKind::panLawChoice:
+            return { "-0dB", "-3dB", "-6dB" };
+        case ParameterDisplayKind::msModeChoice:
+            return { "fix mid", "bind levels" };
+        case ParameterDisplayKind::panModeChoice:
+            return { "dual pan", "balance" };
+        default:
+            return { "off", "on" };
+    }
+}
+
+bool isSwitch (ParameterDisplayKind kind)
+{
+    return kind != ParameterDisplayKind::panCurveChoice && kind != ParameterDisplayKind::panLawChoice
+           && kind != ParameterDisplayKind::msModeChoice && kind != ParameterDisplayKind::panModeChoice;
+}
+
+juce::String withoutSpaces (const juce::String& text)
+{
+    return text.removeCharacters (" \t").toLowerCase();
+}
+
 juce::String numberText (double value)
 {
     char buffer[32];
@@ -114,4 +143,28 @@ juce::String SettingText::check (const juce::String& name, ParameterDisplayKind 
         return numberText (std::nearbyint (*number));
 
     return numberText (*number);
+}
+
+float SettingText::checkChoice (const juce::String& name, ParameterDisplayKind kind, const juce::String& typed)
+{
+    const auto text = typed.trim();
+    const auto options = optionsOf (kind);
+    const auto valueOf = [&] (int i)
+    { return isSwitch (kind) ? (float) i : 0.1f * (float) i; };
+
+    for (int i = 0; i < options.size(); ++i)
+        if (withoutSpaces (text) == withoutSpaces (options[i]))
+            return valueOf (i);
+
+    if (const auto number = parseNumber (text))
+        for (int i = 0; i < options.size(); ++i)
+            if (std::abs (*number - (isSwitch (kind) ? (double) i : 0.1 * i)) < 1.0e-9)
+                return valueOf (i);
+
+    juce::StringArray values;
+    for (int i = 0; i < options.size(); ++i)
+        values.add (isSwitch (kind) ? juce::String (i) : (i == 0 ? juce::String ("0") : "0." + juce::String (i)));
+
+    throw RenderError ("bad value '" + text + "' for " + name + ": " + options.joinIntoString (", ") + " (any case, spaces optional) or "
+                       + values.joinIntoString (", "));
 }

@@ -17,6 +17,12 @@ public:
     /** The value the text means, as a text the parameter's own rule reads exactly; throws RenderError. */
     static juce::String check (const juce::String& name, ParameterDisplayKind, const juce::String& text);
 
+    /** The stored value of a switch (on or off, 1 or 0) or a choice (an option's name as the editor shows
+        it, in any case, spaces optional, or exactly its stored value: 0, 0.1, 0.2). The plug-in's own rule
+        reads any value by ranges, but the signal chain takes a choice by its exact value: only those
+        values give what the name says. Throws RenderError listing the accepted forms. */
+    static float checkChoice (const juce::String& name, ParameterDisplayKind, const juce::String& text);
+
     /** A plain decimal number ("-3", "+1.5", ".5"): no hex, no exponent, no words, nothing after it. */
     static std::optional<double> parseNumber (const juce::String& text);
 };

@@ -4,6 +4,9 @@
 #include "AnalysisPlot.h"
 #include "DemoMix.h"
 #include "FileRenderer.h"
+#include "InterruptCleanup.h"
+#include "JsonText.h"
+#include "OutputFile.h"
 #include "OutputFormat.h"
 #include "ParallelBatch.h"
 #include "ProcessorSetup.h"
@@ -11,11 +14,13 @@
 #include "RenderOptions.h"
 #include "StereoAnalysisText.h"
 #include "processor/LevelText.h"
+#include "processor/SettingsFile.h"
 #include "processor/WydenzaAudioProcessor.h"
 
 #include <atomic>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -102,10 +107,7 @@ juce::int64 sum (const FileRenderer::ChannelCounts& counts)
 /** What a person should know about a render that did not go as plainly as it looks. */
 juce::StringArray renderWarnings (const FileRenderer::Source& source, const FileRenderer::Outcome& outcome)
 {
-    juce::StringArray warnings;
-
-    if (source.isCutShort())
-        warnings.add (source.describeCut() + " (the header claims more audio than the file holds; the rest is not rendered)");
+    auto warnings = source.describeProblems (true);
 
     if (sum (outcome.inputNonFinite) > 0)
         warnings.add (juce::String (sum (outcome.inputNonFinite)) + " NaN or infinite input samples (" + channelCounts (outcome.inputNonFinite)
@@ -169,40 +171,67 @@ juce::String describeSettings (const RenderOptions& options, const juce::String&
 
 void writePlot (const juce::File& target, const AnalysisPlot& plot)
 {
-    juce::TemporaryFile temp (target);
+    OutputFile file (target);
 
     {
-        juce::FileOutputStream stream (temp.getFile());
-        if (! stream.openedOk() || ! juce::PNGImageFormat().writeImageToStream (plot.draw(), stream))
+        auto stream = file.takeStream();
+        if (! juce::PNGImageFormat().writeImageToStream (plot.draw(), *stream))
+        {
+            file.throwIfFailed();
             throw RenderError ("cannot write " + target.getFullPathName());
+        }
     }
 
-    if (! temp.overwriteTargetFileWithTemporary())
-        throw RenderError ("cannot replace " + target.getFullPathName());
+    file.commit();
 }
 
-juce::var reportJson (const juce::String& input, const juce::String& output, const FileRenderer::Outcome& outcome, const juce::StringArray& warnings)
+/** One file's entry in the JSON output, and the one place such entries are built: the file, what was
+    measured or rendered, its warnings and, when it failed, the error (also after a partial success, such
+    as a render whose plot could not be written). */
+struct FileEntry
 {
-    auto* object = new juce::DynamicObject();
-    object->setProperty ("input", input);
-    object->setProperty ("output", output);
-    object->setProperty ("bits", outcome.depth.isFloat ? juce::var (OutputFormat::nameOf (outcome.depth)) : juce::var (outcome.depth.bits));
-    object->setProperty ("dither", outcome.dithered);
-    object->setProperty (outcome.depth.isFloat ? "samplesAboveFullScale" : "clippedSamples", countsJson (outcome.clipped));
-    object->setProperty ("nonFiniteOutputSamples", countsJson (outcome.outputNonFinite));
-    object->setProperty ("warnings", warningsJson (warnings));
-    object->setProperty ("before", StereoAnalysisText::toJson (*outcome.input));
-    object->setProperty ("after", StereoAnalysisText::toJson (*outcome.output));
-    return juce::var (object);
-}
+    /** "file" for --analyze, "input" for a render. */
+    const char* nameKey = "file";
+    juce::String name, output;
+    const StereoAnalysisResult* analysis = nullptr;
+    const FileRenderer::Outcome* outcome = nullptr;
+    juce::StringArray warnings;
+    juce::String error;
 
-juce::var errorJson (const char* key, const juce::String& file, const juce::String& reason)
-{
-    auto* object = new juce::DynamicObject();
-    object->setProperty (key, file);
-    object->setProperty ("error", reason);
-    return juce::var (object);
-}
+    juce::var toJson() const
+    {
+        auto* object = new juce::DynamicObject();
+        object->setProperty (nameKey, name);
+
+        if (output.isNotEmpty())
+            object->setProperty ("output", output);
+
+        if (analysis != nullptr)
+            object->setProperty ("analysis", StereoAnalysisText::toJson (*analysis));
+
+        if (outcome != nullptr)
+        {
+            object->setProperty ("bits", outcome->depth.isFloat ? juce::var (OutputFormat::nameOf (outcome->depth)) : juce::var (outcome->depth.bits));
+            object->setProperty ("dither", outcome->dithered);
+            object->setProperty (outcome->depth.isFloat ? "samplesAboveFullScale" : "clippedSamples", countsJson (outcome->clipped));
+            object->setProperty ("nonFiniteOutputSamples", countsJson (outcome->outputNonFinite));
+        }
+
+        if (analysis != nullptr || outcome != nullptr)
+            object->setProperty ("warnings", warningsJson (warnings));
+
+        if (outcome != nullptr && outcome->input.has_value())
+        {
+            object->setProperty ("before", StereoAnalysisText::toJson (*outcome->input));
+            object->setProperty ("after", StereoAnalysisText::toJson (*outcome->output));
+        }
+
+        if (error.isNotEmpty())
+            object->setProperty ("error", error);
+
+        return juce::var (object);
+    }
+};
 
 void printReportTable (std::ostream& out, const juce::String& input, const juce::String& output, const FileRenderer::Outcome& outcome)
 {
@@ -217,7 +246,7 @@ AnalysisPlot makeReportPlot (const RenderOptions& options, const juce::String& p
 }
 
 //==============================================================================
-int analyzeFiles (const RenderOptions& options, juce::AudioFormatManager& formats)
+int analyzeFiles (const RenderOptions& options)
 {
     auto& out = messages (options);
     juce::Array<juce::var> json;
@@ -225,46 +254,41 @@ int analyzeFiles (const RenderOptions& options, juce::AudioFormatManager& format
 
     for (const auto& path : options.files)
     {
+        FileEntry entry;
+        entry.name = path;
+        std::optional<StereoAnalysisResult> result;
+
         try
         {
-            const auto source = FileRenderer::openStereoFile (formats, fileFromArgument (path));
-            const auto result = FileRenderer::analyse (*source.reader, options.splitHz);
+            const auto source = FileRenderer::openStereoFile (fileFromArgument (path));
+            result = FileRenderer::analyse (*source.reader, options.splitHz);
+            entry.analysis = &*result;
 
-            juce::StringArray warnings;
-            if (source.isCutShort())
-                warnings.add (source.describeCut() + " (the header claims more audio than the file holds)");
-            if (result.nonFiniteLeft + result.nonFiniteRight > 0)
-                warnings.add (juce::String (result.nonFiniteLeft + result.nonFiniteRight) + " NaN or infinite samples (L " + juce::String (result.nonFiniteLeft)
-                              + ", R " + juce::String (result.nonFiniteRight) + "), left out of the figures");
-            std::cerr << warningLines (path, warnings);
+            entry.warnings = source.describeProblems (false);
+            if (result->nonFiniteLeft + result->nonFiniteRight > 0)
+                entry.warnings.add (juce::String (result->nonFiniteLeft + result->nonFiniteRight) + " NaN or infinite samples (L " + juce::String (result->nonFiniteLeft)
+                                    + ", R " + juce::String (result->nonFiniteRight) + "), left out of the figures");
+            std::cerr << warningLines (path, entry.warnings);
 
-            if (options.json)
-            {
-                auto* object = new juce::DynamicObject();
-                object->setProperty ("file", path);
-                object->setProperty ("analysis", StereoAnalysisText::toJson (result));
-                object->setProperty ("warnings", warningsJson (warnings));
-                json.add (juce::var (object));
-            }
-            else
-            {
-                out << path << " (" << StereoAnalysisText::describeSignal (result) << ")\n"
-                    << StereoAnalysisText::makeTable ({}, { &result }) << "\n";
-            }
+            if (! options.json)
+                out << path << " (" << StereoAnalysisText::describeSignal (*result) << ")\n"
+                    << StereoAnalysisText::makeTable ({}, { &*result }) << "\n";
 
             if (options.plotPath.isNotEmpty())
-                writePlot (fileFromArgument (options.plotPath), AnalysisPlot ("STEREO ANALYSIS", { { path, result } }));
+                writePlot (fileFromArgument (options.plotPath), AnalysisPlot ("STEREO ANALYSIS", { { path, *result } }));
         }
         catch (const RenderError& error)
         {
             ++failures;
             std::cerr << "wydenza-render: " << error.getReason() << std::endl;
-            json.add (errorJson ("file", path, error.getReason()));
+            entry.error = error.getReason();
         }
+
+        json.add (entry.toJson());
     }
 
     if (options.json)
-        std::cout << juce::JSON::toString (json, false, 6) << std::endl;
+        std::cout << JsonText::toString (json) << std::endl;
 
     return failures == 0 ? 0 : 1;
 }
@@ -284,6 +308,9 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
     if (format == nullptr)
         throw RenderError ("cannot write " + output.getFileName() + ": the output's extension must be " + OutputFormat::acceptedExtensions);
 
+    if (output.isDirectory())
+        throw RenderError ("cannot write " + output.getFullPathName() + ": it is a folder");
+
     FileRenderer::Source source;
 
     if (isDemo)
@@ -296,18 +323,15 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
     {
         const auto input = fileFromArgument (options.files[0]);
 
-        if (! input.existsAsFile())
-            throw RenderError ("cannot read " + input.getFullPathName() + ": no such file");
-
         if (sameFile (input, output))
             throw RenderError ("the output would overwrite the input " + input.getFullPathName());
 
         if (plot != juce::File() && sameFile (input, plot))
             throw RenderError ("the plot would overwrite the input " + input.getFullPathName());
 
-        source = FileRenderer::openStereoFile (formats, input);
+        source = FileRenderer::openStereoFile (input);
         out << "Rendering " << input.getFileName() << " (" << source.reader->getFormatName() << ", " << source.reader->sampleRate
-            << " Hz, " << OutputFormat::describeBitDepth (OutputFormat::depthOf (*source.reader)) << ")\n";
+            << " Hz, " << source.describeSamples() << ")\n";
     }
 
     if (plot != juce::File() && sameFile (output, plot))
@@ -334,18 +358,35 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
         << std::flush;
     std::cerr << warningLines (inputName, warnings);
 
-    if (options.report)
-    {
-        if (options.json)
-            std::cout << juce::JSON::toString (juce::Array<juce::var> { reportJson (inputName, outputName, outcome, warnings) }, false, 6) << std::endl;
-        else
-            printReportTable (out, inputName, outputName, outcome);
-    }
+    juce::String plotError;
 
     if (plot != juce::File())
     {
-        writePlot (plot, makeReportPlot (options, presetName, isDemo ? juce::String ("demo mix") : inputName, outputName, outcome));
-        out << "drew " << plot.getFullPathName() << "\n";
+        try
+        {
+            writePlot (plot, makeReportPlot (options, presetName, isDemo ? juce::String ("demo mix") : inputName, outputName, outcome));
+            out << "drew " << plot.getFullPathName() << "\n";
+        }
+        catch (const RenderError& error)
+        {
+            plotError = error.getReason();
+        }
+    }
+
+    if (options.report && options.json)
+    {
+        FileEntry entry { "input", inputName, outputName, nullptr, &outcome, warnings, plotError };
+        std::cout << JsonText::toString (juce::Array<juce::var> { entry.toJson() }) << std::endl;
+    }
+    else if (options.report)
+    {
+        printReportTable (out, inputName, outputName, outcome);
+    }
+
+    if (plotError.isNotEmpty())
+    {
+        std::cerr << "wydenza-render: " << plotError << std::endl;
+        return 1;
     }
 
     return 0;
@@ -372,10 +413,6 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
     for (const auto& input : inputs)
         if (plot != juce::File() && sameFile (input, plot))
             throw RenderError ("the plot would overwrite the input " + input.getFullPathName());
-
-    // Nothing is created before the command is known to be sound.
-    if (! folder.createDirectory())
-        throw RenderError ("cannot use " + folder.getFullPathName() + " as the output folder");
 
     // Where each file goes, and why it cannot, decided up front in the order given, so that the outcome
     // does not depend on which file a thread happens to finish first.
@@ -415,6 +452,19 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
     std::vector<juce::var> json ((size_t) inputs.size());
     std::atomic<int> failures { 0 };
 
+    // The folder is made when the first file is about to be written, not before: a batch whose inputs
+    // all fail leaves nothing behind.
+    std::mutex folderLock;
+    const auto makeFolder = [&]
+    {
+        const std::lock_guard<std::mutex> lock (folderLock);
+        if (const auto made = folder.createDirectory(); made.failed())
+        {
+            const auto reason = made.getErrorMessage();
+            throw RenderError ("cannot use " + folder.getFullPathName() + " as the output folder: " + reason.substring (0, 1).toLowerCase() + reason.substring (1));
+        }
+    };
+
     const auto makeTaskProcessor = [&] (int i) -> std::unique_ptr<WydenzaAudioProcessor>
     {
         try
@@ -433,16 +483,23 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
         const auto& task = tasks[(size_t) i];
         juce::String line, report, warnings;
         line << "[" << (i + 1) << "/" << inputs.size() << "] " << options.files[i] << " -> " << task.shownTarget << ": ";
+        FileEntry entry;
+        entry.nameKey = "input";
+        entry.name = options.files[i];
+        entry.output = task.shownTarget;
+        std::optional<FileRenderer::Outcome> outcome;
 
         try
         {
             if (task.refusal.isNotEmpty())
                 throw RenderError (task.refusal);
 
-            auto source = FileRenderer::openStereoFile (formats, inputs[i]);
+            auto source = FileRenderer::openStereoFile (inputs[i]);
 
             if (processor == nullptr)
                 throw RenderError (task.processorError);
+
+            makeFolder();
 
             FileRenderer::Request request;
             request.target = task.target;
@@ -454,37 +511,42 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
             if (options.measures())
                 request.analysisSplitHz = options.splitHz;
 
-            const auto outcome = FileRenderer (*processor).render (*source.reader, request);
-            const auto found = renderWarnings (source, outcome);
+            outcome = FileRenderer (*processor).render (*source.reader, request);
+            entry.outcome = &*outcome;
+            entry.warnings = renderWarnings (source, *outcome);
 
-            line << "done (" << task.format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.depth)
-                 << (outcome.dithered ? ", TPDF dither" : "") << ")";
-            if (sum (outcome.clipped) > 0)
-                line << (outcome.depth.isFloat ? ", above 0 dBFS " : ", clipped ") << channelCounts (outcome.clipped);
-            warnings = warningLines (options.files[i], found);
+            line << "done (" << task.format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome->depth)
+                 << (outcome->dithered ? ", TPDF dither" : "") << ")";
+            if (sum (outcome->clipped) > 0)
+                line << (outcome->depth.isFloat ? ", above 0 dBFS " : ", clipped ") << channelCounts (outcome->clipped);
+            warnings = warningLines (options.files[i], entry.warnings);
 
-            if (options.report && options.json)
-                json[(size_t) i] = reportJson (options.files[i], task.shownTarget, outcome, found);
-            else if (options.report)
+            if (options.report && ! options.json)
             {
                 std::ostringstream table;
-                printReportTable (table, options.files[i], task.shownTarget, outcome);
+                printReportTable (table, options.files[i], task.shownTarget, *outcome);
                 report = table.str();
             }
 
             if (plot != juce::File())
-                writePlot (plot, makeReportPlot (options, options.presetName, options.files[i], task.shownTarget, outcome));
+                writePlot (plot, makeReportPlot (options, options.presetName, options.files[i], task.shownTarget, *outcome));
         }
         catch (const RenderError& error)
         {
             ++failures;
-            line << "FAILED: " << error.getReason();
-            json[(size_t) i] = errorJson ("input", options.files[i], error.getReason());
+            line << (outcome.has_value() ? ", but FAILED: " : "FAILED: ") << error.getReason();
+            entry.error = error.getReason();
         }
+
+        if (options.report && options.json)
+            json[(size_t) i] = entry.toJson();
 
         const std::lock_guard<std::mutex> lock (printing);
         out << line << "\n"
             << report << std::flush;
+        // A script that keeps standard output sees the failures on standard error too.
+        if (entry.error.isNotEmpty() && &out != &std::cerr)
+            std::cerr << "wydenza-render: " << line << std::endl;
         std::cerr << warnings << std::flush;
     };
 
@@ -500,7 +562,7 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
         for (const auto& entry : json)
             if (! entry.isVoid())
                 list.add (entry);
-        std::cout << juce::JSON::toString (list, false, 6) << std::endl;
+        std::cout << JsonText::toString (list) << std::endl;
     }
 
     return failed == 0 ? 0 : 1;
@@ -509,10 +571,19 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
 
 int main (int argc, char** argv)
 {
+    // The renderer reads the user's settings and presets but creates and changes nothing outside its outputs.
+    SettingsFile::setReadOnly (true);
+    InterruptCleanup::install();
+
     juce::ScopedJuceInitialiser_GUI juceInitialiser;
     juce::StringArray args;
     for (int i = 1; i < argc; ++i)
+    {
+        // A name in another encoding would reach the file system as different bytes.
+        if (! juce::CharPointer_UTF8::isValidString (argv[i], std::numeric_limits<int>::max()))
+            fail ("argument " + juce::String (i) + " is not UTF-8 text; the renderer takes file names in UTF-8 only (rename the file)");
         args.add (juce::String::fromUTF8 (argv[i]));
+    }
 
     try
     {
@@ -538,12 +609,29 @@ int main (int argc, char** argv)
         formats.registerBasicFormats();
 
         if (options.analyze)
-            return analyzeFiles (options, formats);
+            return analyzeFiles (options);
 
         if (options.outDir.isNotEmpty())
             return renderIntoFolder (options, formats);
 
-        return renderOneFile (options, formats);
+        try
+        {
+            return renderOneFile (options, formats);
+        }
+        catch (const RenderError& error)
+        {
+            // A script reading the report gets the file's entry with the error, as in a batch.
+            if (options.report && options.json)
+            {
+                FileEntry entry;
+                entry.nameKey = "input";
+                entry.name = options.files[0];
+                entry.output = options.files[1];
+                entry.error = error.getReason();
+                std::cout << JsonText::toString (juce::Array<juce::var> { entry.toJson() }) << std::endl;
+            }
+            throw;
+        }
     }
     catch (const RenderError& error)
     {
