@@ -42,6 +42,10 @@ public:
         std::optional<double> analysisSplitHz;
         /** Called now and then with the share done, from 0 to 1. */
         std::function<void (double)> progress;
+        /** A trim after the processor, linear. */
+        float gain = 1.0f;
+        /** Hears each block of the output as written, after the trim and before the rounding. */
+        std::function<void (const float* left, const float* right, int numSamples)> outputTap;
     };
 
     using ChannelCounts = std::array<juce::int64, 2>;
@@ -67,8 +71,8 @@ public:
         really holds, since a header can claim any length. */
     static Source openStereoFile (juce::AudioFormatManager&, const juce::File&);
 
-    /** The stereo image of a whole source. */
-    static StereoAnalysisResult analyse (juce::AudioFormatReader& source, double splitHz);
+    /** The stereo image of a whole source, and its loudness unless told not to. */
+    static StereoAnalysisResult analyse (juce::AudioFormatReader& source, double splitHz, const std::function<void (double)>& progress = {}, bool measureLoudness = true);
 
     /** Throws when the crossover would not lie below half the sample rate. */
     static void checkSplit (double splitHz, double sampleRate);

@@ -5,7 +5,8 @@
 
 juce::String RenderOptions::getUsage()
 {
-    return "usage: wydenza-render [--set Name=value]... [--preset NAME] [--bits 16|24|32f] [--report] IN OUT\n"
+    return "usage: wydenza-render [--set Name=value]... [--preset NAME] [--bits 16|24|32f] [--report]\n"
+           "                     [--match-loudness [--true-peak-limit DBTP]] IN OUT\n"
            "       wydenza-render [options] --out-dir DIR [--format wav|flac|aiff] [--jobs N] IN...\n"
            "       wydenza-render --analyze FILE...\n"
            "       wydenza-render --list-presets\n"
@@ -28,10 +29,18 @@ juce::String RenderOptions::getUsage()
            "and RMS per channel, balance (R minus L), mid and side RMS, side-to-mid ratio, phase\n"
            "correlation overall and below and above --split HZ (default 120, a Linkwitz-Riley crossover),\n"
            "the share of time with negative correlation (400 ms windows), and the level of the mono sum\n"
-           "(L+R)/2 against the louder channel. --report measures the output before it is rounded to the\n"
-           "file's bit depth.\n"
+           "(L+R)/2 against the louder channel; and the EBU R128 loudness: integrated (LUFS), loudness range\n"
+           "(LU), maximum momentary and short-term (LUFS), true peak per channel (dBTP) and the integrated\n"
+           "loudness of the mono fold-down with its difference to the stereo loudness. A figure that needs\n"
+           "more signal (400 ms, 3 s for the range and short-term) or that silence lacks reads \"no reading\".\n"
+           "--report measures the output before it is rounded to the file's bit depth.\n"
            "  --json       prints the figures as JSON on standard output (messages go to standard error)\n"
            "  --plot PNG   draws a goniometer, the correlation over time and the figures (1200x700)\n"
+           "\n"
+           "--match-loudness trims each output, after the processor and before the rounding, to the input's\n"
+           "integrated loudness (two passes over the input) and prints the trim. Nothing limits the result:\n"
+           "it warns where the trim makes the output clip, or where its true peak passes\n"
+           "--true-peak-limit DBTP (default: no limit).\n"
            "\n"
            "Width takes 0 to 200 (% optional), gains -12 to 12 (dB optional), the crossover 10 to 500\n"
            "(Hz optional) or off, pan C, L or R and 0 to 100, or -100 (left) to 100 (right)\n"
@@ -44,7 +53,7 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
     RenderOptions options;
     juce::String formatName;
     bool splitGiven = false;
-    const juce::StringArray takesValue { "--set", "--preset", "--bits", "--out-dir", "--format", "--split", "--plot", "--jobs" };
+    const juce::StringArray takesValue { "--set", "--preset", "--bits", "--out-dir", "--format", "--split", "--plot", "--jobs", "--true-peak-limit" };
 
     for (int i = 0; i < args.size(); ++i)
     {
@@ -100,6 +109,14 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
         }
         else if (arg == "--plot")
             options.plotPath = value;
+        else if (arg == "--match-loudness")
+            options.matchLoudness = true;
+        else if (arg == "--true-peak-limit")
+        {
+            options.truePeakLimitDbtp = value.getDoubleValue();
+            if (! value.containsOnly ("-+0123456789.") || value.isEmpty() || ! (*options.truePeakLimitDbtp >= -60.0 && *options.truePeakLimitDbtp <= 6.0))
+                throw RenderError ("--true-peak-limit takes a level from -60 to 6 dBTP, not '" + value + "'");
+        }
         else if (arg == "--list-presets")
             options.listPresets = true;
         else if (arg == "--analyze")
@@ -118,7 +135,8 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
         return options;
 
     const auto renders = options.settings.size() > 0 || options.presetName.isNotEmpty() || options.bits.has_value()
-                         || options.outDir.isNotEmpty() || formatName.isNotEmpty() || options.report || options.jobs.has_value();
+                         || options.outDir.isNotEmpty() || formatName.isNotEmpty() || options.report || options.jobs.has_value()
+                         || options.matchLoudness;
 
     if (options.analyze && renders)
         throw RenderError ("--analyze measures files as they are; it takes no rendering options");
@@ -128,6 +146,9 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
 
     if (formatName.isNotEmpty() && options.outDir.isEmpty())
         throw RenderError ("--format goes with --out-dir (otherwise OUT's extension chooses the format)");
+
+    if (options.truePeakLimitDbtp.has_value() && ! options.matchLoudness)
+        throw RenderError ("--true-peak-limit goes with --match-loudness");
 
     if (options.jobs.has_value() && options.outDir.isEmpty())
         throw RenderError ("--jobs goes with --out-dir");

@@ -4,9 +4,11 @@
 #include "AnalysisPlot.h"
 #include "DemoMix.h"
 #include "FileRenderer.h"
+#include "LoudnessMatch.h"
 #include "OutputFormat.h"
 #include "ParallelBatch.h"
 #include "ProcessorSetup.h"
+#include "ProgressLine.h"
 #include "RenderError.h"
 #include "RenderOptions.h"
 #include "StereoAnalysisText.h"
@@ -70,18 +72,30 @@ std::unique_ptr<WydenzaAudioProcessor> makeProcessor (const RenderOptions& optio
     return processor;
 }
 
-std::function<void (double)> progressPrinter (double seconds)
+/** A progress line on a terminal's standard error for work that takes more than a second; none for JSON. */
+std::function<void (double)> progressPrinter (const RenderOptions& options, const juce::String& label)
 {
-    if (seconds <= 30.0)
+    if (options.json || ! ProgressLine::standardErrorIsTerminal())
         return {};
 
-    return [lastTenth = -1] (double done) mutable
+    auto line = std::make_shared<ProgressLine>();
+    line->start (label);
+    return [line] (double done)
     {
-        const auto percent = (int) (100.0 * done);
-        if (percent / 10 != lastTenth)
-            std::cerr << "\r  progress " << percent << " %" << (done >= 1.0 ? "\n" : "") << std::flush;
-        lastTenth = percent / 10;
+        line->update (done);
+        if (done >= 1.0)
+            line->clear();
     };
+}
+
+/** A render, matched in loudness when asked. */
+FileRenderer::Outcome renderFile (const RenderOptions& options, WydenzaAudioProcessor& processor, juce::AudioFormatReader& reader, const FileRenderer::Request& request, std::optional<LoudnessMatch::Result>& match)
+{
+    if (! options.matchLoudness)
+        return FileRenderer (processor).render (reader, request);
+
+    match = LoudnessMatch::render (processor, reader, request);
+    return match->outcome;
 }
 
 void printPeaks (std::ostream& out, const char* label, float left, float right)
@@ -228,7 +242,7 @@ int analyzeFiles (const RenderOptions& options, juce::AudioFormatManager& format
         try
         {
             const auto source = FileRenderer::openStereoFile (formats, fileFromArgument (path));
-            const auto result = FileRenderer::analyse (*source.reader, options.splitHz);
+            const auto result = FileRenderer::analyse (*source.reader, options.splitHz, progressPrinter (options, "analysing " + path));
 
             juce::StringArray warnings;
             if (source.isCutShort())
@@ -319,25 +333,34 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
     request.target = output;
     request.format = format;
     request.bits = isDemo && ! options.bits.has_value() ? OutputFormat::Depth { 24, false } : options.bits;
-    request.progress = progressPrinter ((double) reader.lengthInSamples / reader.sampleRate);
+    request.progress = progressPrinter (options, "rendering " + inputName);
     if (options.measures())
         request.analysisSplitHz = options.splitHz;
 
-    const auto outcome = FileRenderer (*processor).render (reader, request);
-    const auto warnings = renderWarnings (source, outcome);
+    std::optional<LoudnessMatch::Result> match;
+    const auto outcome = renderFile (options, *processor, reader, request, match);
+    auto warnings = renderWarnings (source, outcome);
+    if (match.has_value())
+        warnings.addArray (match->getWarnings (options.truePeakLimitDbtp));
 
     printPeaks (out, "input ", outcome.inputPeakLeft, outcome.inputPeakRight);
     printPeaks (out, "output", outcome.outputPeakLeft, outcome.outputPeakRight);
     out << countLines (outcome);
     out << "wrote " << output.getFullPathName() << " (" << format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.depth)
-        << (outcome.dithered ? ", TPDF dither" : "") << ")\n"
-        << std::flush;
+        << (outcome.dithered ? ", TPDF dither" : "") << ")\n";
+    if (match.has_value())
+        out << match->describe() << "\n";
+    out << std::flush;
     std::cerr << warningLines (inputName, warnings);
 
     if (options.report)
     {
+        auto json = reportJson (inputName, outputName, outcome, warnings);
+        if (match.has_value())
+            json.getDynamicObject()->setProperty ("loudnessMatch", match->toJson());
+
         if (options.json)
-            std::cout << juce::JSON::toString (juce::Array<juce::var> { reportJson (inputName, outputName, outcome, warnings) }, false, 6) << std::endl;
+            std::cout << juce::JSON::toString (juce::Array<juce::var> { json }, false, 6) << std::endl;
         else
             printReportTable (out, inputName, outputName, outcome);
     }
@@ -450,21 +473,30 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
             request.bits = options.bits;
             // Progress of one long file only makes sense while nothing else is printing.
             if (jobs == 1)
-                request.progress = progressPrinter ((double) source.reader->lengthInSamples / source.reader->sampleRate);
+                request.progress = progressPrinter (options, "rendering " + options.files[i]);
             if (options.measures())
                 request.analysisSplitHz = options.splitHz;
 
-            const auto outcome = FileRenderer (*processor).render (*source.reader, request);
-            const auto found = renderWarnings (source, outcome);
+            std::optional<LoudnessMatch::Result> match;
+            const auto outcome = renderFile (options, *processor, *source.reader, request, match);
+            auto found = renderWarnings (source, outcome);
+            if (match.has_value())
+                found.addArray (match->getWarnings (options.truePeakLimitDbtp));
 
             line << "done (" << task.format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.depth)
                  << (outcome.dithered ? ", TPDF dither" : "") << ")";
             if (sum (outcome.clipped) > 0)
                 line << (outcome.depth.isFloat ? ", above 0 dBFS " : ", clipped ") << channelCounts (outcome.clipped);
+            if (match.has_value())
+                line << "\n  " << match->describe();
             warnings = warningLines (options.files[i], found);
 
             if (options.report && options.json)
+            {
                 json[(size_t) i] = reportJson (options.files[i], task.shownTarget, outcome, found);
+                if (match.has_value())
+                    json[(size_t) i].getDynamicObject()->setProperty ("loudnessMatch", match->toJson());
+            }
             else if (options.report)
             {
                 std::ostringstream table;

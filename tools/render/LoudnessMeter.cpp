@@ -1,0 +1,146 @@
+#include "LoudnessMeter.h"
+
+#include "RenderError.h"
+
+#include <ebur128.h>
+
+#include <cmath>
+
+namespace
+{
+ebur128_state* makeState (unsigned int channels, double sampleRate, int mode)
+{
+    auto* state = ebur128_init (channels, (unsigned long) std::lround (sampleRate), mode);
+    if (state == nullptr)
+        throw RenderError ("cannot measure the loudness at " + juce::String (sampleRate) + " Hz");
+    return state;
+}
+
+/** A loudness the library gives; silence or a window not yet filled reads as minus infinity. */
+std::optional<double> reading (int error, double lufs)
+{
+    if (error != EBUR128_SUCCESS || ! std::isfinite (lufs))
+        return {};
+    return lufs;
+}
+
+std::optional<double> largest (const std::optional<double>& a, const std::optional<double>& b)
+{
+    if (! a.has_value())
+        return b;
+    return b.has_value() && *b > *a ? b : a;
+}
+} // namespace
+
+LoudnessMeter::LoudnessMeter (double sampleRate)
+    : stereo (makeState (2, sampleRate, EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK)),
+      mono (makeState (1, sampleRate, EBUR128_MODE_I)),
+      hop (juce::jmax ((juce::int64) 1, (juce::int64) std::lround (sampleRate / 10.0))),
+      untilReading (hop),
+      momentaryFrames ((juce::int64) std::lround (sampleRate * 0.4)),
+      shortTermFrames ((juce::int64) std::lround (sampleRate * 3.0))
+{
+    // The fold-down is played on both channels: one channel counted twice.
+    ebur128_set_channel (mono, 0, EBUR128_DUAL_MONO);
+}
+
+LoudnessMeter::~LoudnessMeter()
+{
+    ebur128_destroy (&stereo);
+    ebur128_destroy (&mono);
+}
+
+void LoudnessMeter::interleave (const float* left, const float* right, int num, bool toMono, std::vector<float>& frames)
+{
+    const auto finite = [] (float x)
+    { return std::isfinite (x) ? x : 0.0f; };
+
+    frames.resize ((size_t) num * (toMono ? 1 : 2));
+
+    if (toMono)
+        for (int i = 0; i < num; ++i)
+            frames[(size_t) i] = 0.5f * finite (left[i]) + 0.5f * finite (right[i]);
+    else
+        for (int i = 0; i < num; ++i)
+        {
+            frames[(size_t) (2 * i)] = finite (left[i]);
+            frames[(size_t) (2 * i + 1)] = finite (right[i]);
+        }
+}
+
+void LoudnessMeter::addBlock (const float* left, const float* right, int num)
+{
+    while (num > 0)
+    {
+        const auto part = (int) juce::jmin ((juce::int64) num, untilReading);
+        feed (left, right, part);
+        left += part;
+        right += part;
+        num -= part;
+        untilReading -= part;
+
+        if (untilReading == 0)
+        {
+            readWindows();
+            untilReading = hop;
+        }
+    }
+}
+
+void LoudnessMeter::feed (const float* left, const float* right, int num)
+{
+    interleave (left, right, num, false, stereoFrames);
+    interleave (left, right, num, true, monoFrames);
+    ebur128_add_frames_float (stereo, stereoFrames.data(), (size_t) num);
+    ebur128_add_frames_float (mono, monoFrames.data(), (size_t) num);
+    numSamples += num;
+}
+
+void LoudnessMeter::readWindows()
+{
+    double lufs = 0.0;
+
+    if (numSamples >= momentaryFrames)
+    {
+        const auto error = ebur128_loudness_momentary (stereo, &lufs);
+        maxMomentary = largest (maxMomentary, reading (error, lufs));
+    }
+
+    if (numSamples >= shortTermFrames)
+    {
+        const auto error = ebur128_loudness_shortterm (stereo, &lufs);
+        maxShortTerm = largest (maxShortTerm, reading (error, lufs));
+    }
+}
+
+LoudnessResult LoudnessMeter::getResult() const
+{
+    LoudnessResult result;
+    double value = 0.0;
+
+    auto error = ebur128_loudness_global (stereo, &value);
+    result.integratedLufs = reading (error, value);
+
+    error = ebur128_loudness_global (mono, &value);
+    result.monoIntegratedLufs = reading (error, value);
+
+    // The library gives a range of 0 LU where it has no short-term loudness to compare.
+    error = ebur128_loudness_range (stereo, &value);
+    if (error == EBUR128_SUCCESS && std::isfinite (value) && result.integratedLufs.has_value() && numSamples >= shortTermFrames)
+        result.rangeLu = value;
+
+    result.maxMomentaryLufs = maxMomentary;
+    result.maxShortTermLufs = maxShortTerm;
+
+    const auto truePeak = [this] (unsigned int channel) -> std::optional<double>
+    {
+        double peak = 0.0;
+        if (ebur128_true_peak (stereo, channel, &peak) != EBUR128_SUCCESS || ! std::isfinite (peak) || peak <= 0.0)
+            return {};
+        return 20.0 * std::log10 (peak);
+    };
+
+    result.truePeakLeftDbtp = truePeak (0);
+    result.truePeakRightDbtp = truePeak (1);
+    return result;
+}
