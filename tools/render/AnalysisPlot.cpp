@@ -59,8 +59,9 @@ AnalysisPlot::PanelLayout AnalysisPlot::layOut (size_t panelIndex) const
 
     if (hasLoudness)
     {
+        // Under the goniometer and the figures, in two columns of four lines where the panel is narrow.
         inner.removeFromTop (8);
-        layout.loudness = inner.removeFromTop (3 * 24);
+        layout.loudness = inner.removeFromTop (84).withLeft (layout.goniometer.getX()).withRight (layout.figures.getRight());
     }
 
     inner.removeFromTop (14);
@@ -195,22 +196,23 @@ void AnalysisPlot::drawFigures (juce::Graphics& g, const StereoAnalysisResult& r
 
 void AnalysisPlot::drawLoudness (juce::Graphics& g, const LoudnessResult& loudness, juce::Rectangle<int> area) const
 {
-    // Three columns of label and value, filled down each column.
-    constexpr int columns = 3, lines = 3;
-    const auto rows = LoudnessText::makeRows ({ &loudness });
-    const auto cellWidth = area.getWidth() / columns, cellHeight = area.getHeight() / lines;
-    const auto textFont = font (juce::jmin (20.0f, 0.85f * (float) cellHeight));
-
     g.setColour (plotColour);
     g.fillRect (area);
 
-    for (size_t i = 0; i < rows.size() && i < (size_t) (columns * lines); ++i)
+    // Columns of label and value, filled down each column.
+    const auto rows = LoudnessText::makeRows ({ &loudness });
+    const auto columns = area.getWidth() >= 700 ? 3 : 2;
+    const auto lines = ((int) rows.size() + columns - 1) / columns;
+    area.reduce (0, 3);
+    const auto cellWidth = area.getWidth() / columns, cellHeight = area.getHeight() / lines;
+    g.setFont (font (juce::jmin (20.0f, 0.9f * (float) cellHeight)));
+
+    for (size_t i = 0; i < rows.size(); ++i)
     {
         const auto column = (int) i / lines, line = (int) i % lines;
         auto cell = juce::Rectangle<int> (area.getX() + column * cellWidth, area.getY() + line * cellHeight, cellWidth, cellHeight).reduced (8, 0);
-        g.setFont (textFont);
         g.setColour (labelColour);
-        g.drawFittedText (rows[i].label, cell.removeFromLeft (cell.getWidth() * 9 / 20), juce::Justification::centredLeft, 1, 0.7f);
+        g.drawFittedText (rows[i].label, cell.removeFromLeft (cell.getWidth() * 11 / 20), juce::Justification::centredLeft, 1, 0.7f);
         g.setColour (rows[i].warnings[0] ? paletteOrange : textColour);
         g.drawFittedText (rows[i].values[0], cell, juce::Justification::centredRight, 1, 0.7f);
     }

@@ -35,10 +35,9 @@ std::optional<double> largest (const std::optional<double>& a, const std::option
 LoudnessMeter::LoudnessMeter (double sampleRate)
     : stereo (makeState (2, sampleRate, EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK)),
       mono (makeState (1, sampleRate, EBUR128_MODE_I)),
-      hop (juce::jmax ((juce::int64) 1, (juce::int64) std::lround (sampleRate / 10.0))),
-      untilReading (hop),
-      momentaryFrames ((juce::int64) std::lround (sampleRate * 0.4)),
-      shortTermFrames ((juce::int64) std::lround (sampleRate * 3.0))
+      // The library's own length of 100 ms.
+      hop (juce::jmax ((juce::int64) 1, (juce::int64) std::lround (sampleRate) / 10)),
+      untilReading (hop)
 {
     // The fold-down is played on both channels: one channel counted twice.
     ebur128_set_channel (mono, 0, EBUR128_DUAL_MONO);
@@ -93,24 +92,37 @@ void LoudnessMeter::feed (const float* left, const float* right, int num)
     interleave (left, right, num, true, monoFrames);
     ebur128_add_frames_float (stereo, stereoFrames.data(), (size_t) num);
     ebur128_add_frames_float (mono, monoFrames.data(), (size_t) num);
-    numSamples += num;
 }
 
 void LoudnessMeter::readWindows()
 {
+    // The library's loudness is -0.691 dB plus the weighted energy in dB; silence reads minus infinity.
+    const auto toEnergy = [] (double lufs)
+    { return std::isfinite (lufs) ? std::pow (10.0, (lufs + 0.691) / 10.0) : 0.0; };
+    const auto toLoudness = [] (double energy) -> std::optional<double>
+    {
+        if (! (energy > 0.0))
+            return {};
+        return -0.691 + 10.0 * std::log10 (energy);
+    };
+
     double lufs = 0.0;
+    const auto error = ebur128_loudness_window (stereo, 100, &lufs);
+    segments[numSegments++ % shortTermSegments] = error == EBUR128_SUCCESS ? toEnergy (lufs) : 0.0;
 
-    if (numSamples >= momentaryFrames)
+    const auto meanOfLast = [this] (size_t count)
     {
-        const auto error = ebur128_loudness_momentary (stereo, &lufs);
-        maxMomentary = largest (maxMomentary, reading (error, lufs));
-    }
+        auto sum = 0.0;
+        for (size_t i = numSegments - count; i < numSegments; ++i)
+            sum += segments[i % shortTermSegments];
+        return sum / (double) count;
+    };
 
-    if (numSamples >= shortTermFrames)
-    {
-        const auto error = ebur128_loudness_shortterm (stereo, &lufs);
-        maxShortTerm = largest (maxShortTerm, reading (error, lufs));
-    }
+    if (numSegments >= momentarySegments)
+        maxMomentary = largest (maxMomentary, toLoudness (meanOfLast (momentarySegments)));
+
+    if (numSegments >= shortTermSegments)
+        maxShortTerm = largest (maxShortTerm, toLoudness (meanOfLast (shortTermSegments)));
 }
 
 LoudnessResult LoudnessMeter::getResult() const
@@ -126,7 +138,7 @@ LoudnessResult LoudnessMeter::getResult() const
 
     // The library gives a range of 0 LU where it has no short-term loudness to compare.
     error = ebur128_loudness_range (stereo, &value);
-    if (error == EBUR128_SUCCESS && std::isfinite (value) && result.integratedLufs.has_value() && numSamples >= shortTermFrames)
+    if (error == EBUR128_SUCCESS && std::isfinite (value) && result.integratedLufs.has_value() && numSegments >= shortTermSegments)
         result.rangeLu = value;
 
     result.maxMomentaryLufs = maxMomentary;

@@ -4,6 +4,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -37,9 +38,14 @@ private:
     ebur128_state *stereo = nullptr, *mono = nullptr;
     std::vector<float> stereoFrames, monoFrames;
 
-    // Momentary and short-term loudness are read at the end of every 100 ms of signal, once their window
-    // is full.
-    juce::int64 numSamples = 0, hop, untilReading, momentaryFrames, shortTermFrames;
+    // Every 100 ms of signal the library gives the weighted energy of those 100 ms; the momentary
+    // (400 ms) and short-term (3 s) loudness are the means of the last 4 and 30 of them. Asking the
+    // library for each window instead sums 3 s of samples ten times a second, which cost more than all
+    // the other figures together.
+    static constexpr size_t momentarySegments = 4, shortTermSegments = 30;
+    juce::int64 hop, untilReading;
+    std::array<double, shortTermSegments> segments {};
+    size_t numSegments = 0;
     std::optional<double> maxMomentary, maxShortTerm;
 
     JUCE_DECLARE_NON_COPYABLE (LoudnessMeter)
