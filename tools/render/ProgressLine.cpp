@@ -35,7 +35,7 @@ void ProgressLine::start (const juce::String& name)
 void ProgressLine::update (double share)
 {
     // Called for every block: everything but the clock waits until a redraw is due.
-    if (! enabled || juce::Time::getMillisecondCounterHiRes() < nextDrawMs.load (std::memory_order_relaxed))
+    if (! isDue())
         return;
 
     const std::lock_guard<std::mutex> guard (lock);
@@ -45,6 +45,10 @@ void ProgressLine::update (double share)
 
     nextDrawMs = now + intervalMs;
     const auto percent = juce::jlimit (0, 100, (int) (100.0 * share));
+    if (shown && percent == shownPercent)
+        return;
+
+    shownPercent = percent;
     write (("\r  " + label + "  " + juce::String (percent) + " %\x1b[K").toStdString());
     shown = true;
 }
@@ -62,12 +66,9 @@ void ProgressLine::clear()
     nextDrawMs = juce::jmax (nextDrawMs.load(), startedMs + delayMs);
 }
 
-std::function<void (double)> ProgressLine::callback()
+bool ProgressLine::isDue() const noexcept
 {
-    if (! enabled)
-        return {};
-    return [this] (double share)
-    { update (share); };
+    return enabled && juce::Time::getMillisecondCounterHiRes() >= nextDrawMs.load (std::memory_order_relaxed);
 }
 
 void ProgressLine::write (const std::string& text)

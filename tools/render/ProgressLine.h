@@ -26,8 +26,10 @@ public:
     /** Wipes the line, so that other output begins on a clean line; the next update draws it again. */
     void clear();
 
-    /** A callback for the renderer that updates this line. */
-    std::function<void (double)> callback();
+    bool isEnabled() const noexcept { return enabled; }
+
+    /** Whether an update now would redraw the line: a cheap test before working out the share. */
+    bool isDue() const noexcept;
 
     static bool standardErrorIsTerminal();
 
@@ -40,4 +42,5 @@ private:
     double startedMs = 0.0;
     std::atomic<double> nextDrawMs { 0.0 };
     bool shown = false;
+    int shownPercent = -1;
 };

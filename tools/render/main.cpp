@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <numeric>
 #include <sstream>
 #include <thread>
 
@@ -435,6 +436,11 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
 
     const auto jobs = juce::jmax (1, options.jobs.value_or ((int) std::thread::hardware_concurrency()));
     std::mutex printing;
+
+    // Files rendered at once share one progress line, for the whole batch.
+    ProgressLine batchProgress (jobs > 1 && ! options.json && ProgressLine::standardErrorIsTerminal());
+    std::vector<std::atomic<double>> shares ((size_t) inputs.size());
+    batchProgress.start ("rendering " + juce::String (inputs.size()) + " files");
     std::vector<juce::var> json ((size_t) inputs.size());
     std::atomic<int> failures { 0 };
 
@@ -474,6 +480,17 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
             // Progress of one long file only makes sense while nothing else is printing.
             if (jobs == 1)
                 request.progress = progressPrinter (options, "rendering " + options.files[i]);
+            else if (batchProgress.isEnabled())
+                request.progress = [&, i] (double done)
+                {
+                    shares[(size_t) i] = done;
+                    // Never while another file's lines are being printed.
+                    if (batchProgress.isDue() && printing.try_lock())
+                    {
+                        batchProgress.update (std::accumulate (shares.begin(), shares.end(), 0.0) / (double) shares.size());
+                        printing.unlock();
+                    }
+                };
             if (options.measures())
                 request.analysisSplitHz = options.splitHz;
 
@@ -515,6 +532,8 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
         }
 
         const std::lock_guard<std::mutex> lock (printing);
+        shares[(size_t) i] = 1.0;
+        batchProgress.clear();
         out << line << "\n"
             << report << std::flush;
         std::cerr << warnings << std::flush;
