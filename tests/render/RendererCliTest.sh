@@ -373,5 +373,27 @@ check "--jobs 3 prints one whole line per file" test "$(grep -cE '^\[[1-6]/6\] b
 check "--jobs 3 sums up" grep -q "rendered 5 of 6 files; 1 failed" <<<"$out"
 expect_failure "--jobs 0" "--jobs takes a number of files to render at once, from 1 to 256" --jobs 0 --out-dir x batch/a.wav
 
+#---------------------------------------------------------------------------------------------------
+# Loudness: a matched batch at 200 % keeps each file's loudness; silence and a one-frame file have no
+# reading, in JSON that is strict (no NaN or Infinity).
+python3 wavtool.py awkward one.wav one16384
+"$render" --set StereoWidth=200 --match-loudness --true-peak-limit -12 --jobs 2 --format flac --out-dir matched input.wav in24.wav > matched.out 2> matched.err
+check "--match-loudness batch exits 0" test $? -eq 0
+check "--match-loudness prints the trim" test "$(grep -c '^  loudness match: trim [-+][0-9.]* dB' matched.out)" -eq 2
+check "--true-peak-limit is warned of" grep -q 'true peak is .* dBTP, above the limit of -12.0 dBTP' matched.err
+"$render" --analyze --json input.wav in24.wav matched/input.flac matched/in24.flac silence.wav one.wav > loudness.json
+check "matched renders keep the loudness, silence and short files read null" python3 - loudness.json <<'PY'
+import json, sys
+files = json.load(open(sys.argv[1]), parse_constant=lambda c: sys.exit('not JSON: ' + c))
+lufs = [f['analysis']['loudness']['integratedLufs'] for f in files]
+assert abs(lufs[0] - lufs[2]) <= 0.1 and abs(lufs[1] - lufs[3]) <= 0.1, lufs
+for f in files[4:]:
+    l = f['analysis']['loudness']
+    assert l['integratedLufs'] is None and l['monoFoldDownLu'] is None and l['maxMomentaryLufs'] is None, f
+PY
+check "silence reads no reading" grep -q '^integrated  *no reading$' <<<"$("$render" --analyze silence.wav)"
+expect_failure "--true-peak-limit alone" "--true-peak-limit goes with --match-loudness" --true-peak-limit -1 input.wav x.wav
+expect_failure "--match-loudness with --analyze" "takes no rendering options" --analyze --match-loudness input.wav
+
 echo "$passes passed, $failures failed"
 test "$failures" -eq 0
