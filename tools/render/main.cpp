@@ -356,12 +356,13 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
 
     if (options.report)
     {
-        auto json = reportJson (inputName, outputName, outcome, warnings);
-        if (match.has_value())
-            json.getDynamicObject()->setProperty ("loudnessMatch", match->toJson());
-
         if (options.json)
+        {
+            auto json = reportJson (inputName, outputName, outcome, warnings);
+            if (match.has_value())
+                json.getDynamicObject()->setProperty ("loudnessMatch", match->toJson());
             std::cout << juce::JSON::toString (juce::Array<juce::var> { json }, false, 6) << std::endl;
+        }
         else
             printReportTable (out, inputName, outputName, outcome);
     }
@@ -477,7 +478,7 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
             request.target = task.target;
             request.format = task.format;
             request.bits = options.bits;
-            // Progress of one long file only makes sense while nothing else is printing.
+            // One file at a time shows its own progress; files rendered at once share the batch's line.
             if (jobs == 1)
                 request.progress = progressPrinter (options, "rendering " + options.files[i]);
             else if (batchProgress.isEnabled())
