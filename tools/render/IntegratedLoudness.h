@@ -17,7 +17,7 @@ public:
 
     void addBlock (const float* left, const float* right, int numSamples);
 
-    /** LUFS; empty for silence or less than 400 ms. */
+    /** LUFS; empty for silence, less than 400 ms, or a sample rate below LoudnessMeter::lowestSampleRate. */
     std::optional<double> getLufs() const;
 
 private:

@@ -10,6 +10,10 @@ namespace
 {
 ebur128_state* makeState (unsigned int channels, double sampleRate, int mode)
 {
+    if (sampleRate < LoudnessMeter::lowestSampleRate)
+        return nullptr;
+
+    const std::lock_guard<std::mutex> lock (LoudnessMeter::getLibraryLock());
     auto* state = ebur128_init (channels, (unsigned long) std::lround (sampleRate), mode);
     if (state == nullptr)
         throw RenderError ("cannot measure the loudness at " + juce::String (sampleRate) + " Hz");
@@ -40,13 +44,22 @@ LoudnessMeter::LoudnessMeter (double sampleRate)
       untilReading (hop)
 {
     // The fold-down is played on both channels: one channel counted twice.
-    ebur128_set_channel (mono, 0, EBUR128_DUAL_MONO);
+    if (mono != nullptr)
+        ebur128_set_channel (mono, 0, EBUR128_DUAL_MONO);
+}
+
+std::mutex& LoudnessMeter::getLibraryLock()
+{
+    static std::mutex lock;
+    return lock;
 }
 
 LoudnessMeter::~LoudnessMeter()
 {
-    ebur128_destroy (&stereo);
-    ebur128_destroy (&mono);
+    if (stereo != nullptr)
+        ebur128_destroy (&stereo);
+    if (mono != nullptr)
+        ebur128_destroy (&mono);
 }
 
 void LoudnessMeter::interleave (const float* left, const float* right, int num, bool toMono, std::vector<float>& frames)
@@ -69,6 +82,9 @@ void LoudnessMeter::interleave (const float* left, const float* right, int num, 
 
 void LoudnessMeter::addBlock (const float* left, const float* right, int num)
 {
+    if (stereo == nullptr)
+        return;
+
     while (num > 0)
     {
         const auto part = (int) juce::jmin ((juce::int64) num, untilReading);
@@ -128,7 +144,11 @@ void LoudnessMeter::readWindows()
 LoudnessResult LoudnessMeter::getResult() const
 {
     LoudnessResult result;
+    if (stereo == nullptr)
+        return result;
+
     double value = 0.0;
+    const std::lock_guard<std::mutex> lock (getLibraryLock());
 
     auto error = ebur128_loudness_global (stereo, &value);
     result.integratedLufs = reading (error, value);

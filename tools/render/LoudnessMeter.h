@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include <ebur128.h>
@@ -14,11 +15,14 @@
     Measures the EBU R128 loudness of a stereo signal fed to it block by block, with libebur128: integrated
     loudness, loudness range, the highest momentary and short-term loudness, the true peak of each channel
     and the integrated loudness of the mono fold-down. A NaN or infinite sample counts as silence, so that
-    one bad sample cannot spoil the filters' state.
+    one bad sample cannot spoil the filters' state. Below lowestSampleRate nothing has a reading.
 */
 class LoudnessMeter
 {
 public:
+    /** The weighting filter's shelf at 1.7 kHz needs a sample rate well above twice that. */
+    static constexpr double lowestSampleRate = 8000.0;
+
     explicit LoudnessMeter (double sampleRate);
     ~LoudnessMeter();
 
@@ -26,6 +30,10 @@ public:
 
     /** The figures for everything fed so far. */
     LoudnessResult getResult() const;
+
+    /** libebur128 writes its global tables in every ebur128_init, and the gated loudness reads them: those
+        calls run under this lock, so that meters on several threads never race. */
+    static std::mutex& getLibraryLock();
 
     /** Frames of a stereo block interleaved for libebur128, with NaN and infinite samples as 0; as the
         mono fold-down (L + R) / 2 when mono is set. */
