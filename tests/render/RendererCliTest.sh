@@ -95,6 +95,9 @@ elif sys.argv[1] == 'awkward':  # path, kind: writes the bytes of a file no ordi
     elif kind == 'one16384': wav([(16384, -16384)], 16)
     elif kind == 'nonfinite': wav([(float('nan') if i % 100 == 0 else 0.5 * math.sin(i / 7), float('inf') if i % 250 == 0 else 0.5 * math.sin(i / 7)) for i in range(1000)], 32, tag=3)
     elif kind == 'cutshort': wav(r[:993], 16, claim=4000, chunk=b'LIST' + struct.pack('<I', 12) + b'INFOjunkjunk')
+    elif kind == 'antiphase':  # opposite channels over a quiet common part with bursts: its mono is quiet but peaky
+        common = [0.05 * math.sin(i * 0.31) * (1 if (i // 4800) % 10 == 0 else 0.05) for i in range(96000)]
+        wav([(int(32000 * (0.9 * math.sin(i * 0.05) + c)), int(32000 * (-0.9 * math.sin(i * 0.05) + c))) for i, c in enumerate(common)], 16)
     elif kind == 'loud': wav([(int(7900000 * math.sin(i / 9)), int(7900000 * math.sin(i / 13))) for i in range(4800)], 24)
 elif sys.argv[1] == 'samples':  # prints every sample of a WAV or AIFF as a number
     data = open(sys.argv[2], 'rb').read()
@@ -391,6 +394,9 @@ for f in files[4:]:
     l = f['analysis']['loudness']
     assert l['integratedLufs'] is None and l['monoFoldDownLu'] is None and l['maxMomentaryLufs'] is None, f
 PY
+python3 wavtool.py awkward antiphase.wav antiphase
+"$render" --set StereoWidth=0 --match-loudness antiphase.wav antiphase-mono.wav > /dev/null 2> antiphase.err
+check "--match-loudness warns when its trim clips" grep -q 'the trim of +[0-9.]* dB takes the output.s peak to +[0-9.]* dBFS, so it clips' antiphase.err
 check "silence reads no reading" grep -q '^integrated  *no reading$' <<<"$("$render" --analyze silence.wav)"
 expect_failure "--true-peak-limit alone" "--true-peak-limit goes with --match-loudness" --true-peak-limit -1 input.wav x.wav
 expect_failure "--match-loudness with --analyze" "takes no rendering options" --analyze --match-loudness input.wav

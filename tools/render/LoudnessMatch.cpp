@@ -86,7 +86,7 @@ juce::String LoudnessMatch::Result::describe() const
     return "loudness match: trim " + StereoAnalysisText::decibelText (trimDb, "dB", true) + ", output "
            + LoudnessText::figureText (output.integratedLufs, "LUFS") + " (input " + LoudnessText::figureText (inputLufs, "LUFS") + ", "
            + LoudnessText::figureText (untrimmedLufs, "LUFS") + " before the trim), true peak "
-           + LoudnessText::figureText (output.largestTruePeakDbtp(), "dBTP");
+           + LoudnessText::figureText (output.largestTruePeakDbtp(), "dBTP", true);
 }
 
 juce::StringArray LoudnessMatch::Result::getWarnings (std::optional<double> truePeakLimitDbtp) const
@@ -105,8 +105,8 @@ juce::StringArray LoudnessMatch::Result::getWarnings (std::optional<double> true
 
     const auto truePeak = output.largestTruePeakDbtp();
     if (truePeakLimitDbtp.has_value() && truePeak.has_value() && *truePeak > *truePeakLimitDbtp)
-        warnings.add ("with the trim of " + trim + " the output's true peak is " + StereoAnalysisText::decibelText (*truePeak, "dBTP")
-                      + ", above the limit of " + StereoAnalysisText::decibelText (*truePeakLimitDbtp, "dBTP") + " (nothing limits it)");
+        warnings.add ("with the trim of " + trim + " the output's true peak is " + StereoAnalysisText::decibelText (*truePeak, "dBTP", true)
+                      + ", above the limit of " + StereoAnalysisText::decibelText (*truePeakLimitDbtp, "dBTP", true) + " (nothing limits it)");
 
     return warnings;
 }

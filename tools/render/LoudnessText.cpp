@@ -42,12 +42,12 @@ const std::vector<Figure>& figures()
           { return r.truePeakLeftDbtp; },
           "dBTP",
           "dB",
-          false },
+          true },
         { "true peak R", [] (auto& r)
           { return r.truePeakRightDbtp; },
           "dBTP",
           "dB",
-          false },
+          true },
         { "mono integrated", [] (auto& r)
           { return r.monoIntegratedLufs; },
           "LUFS",
