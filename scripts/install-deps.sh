@@ -7,7 +7,7 @@ packages=(
     juce-modules-source fst-dev
     libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev
     libxext-dev libxcomposite-dev libasound2-dev libjack-jackd2-dev libgl-dev
-    libflac-dev libvorbis-dev libogg-dev
+    libflac-dev libvorbis-dev libogg-dev libebur128-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-roboto-unhinted python3 procps
     clang libclang-rt-14-dev clang-format-14 libexpat1-dev xdotool imagemagick

@@ -42,6 +42,7 @@ dpkg-deb -I "$deb" > "$work/control"
 check "control: package wydenza $version for amd64" bash -c "grep -qx ' Package: wydenza' '$work/control' && grep -qx ' Version: $version' '$work/control' && grep -qx ' Architecture: amd64' '$work/control'"
 check "control: Depends computed from the shared libraries, and the X11 libraries opened at run time" \
     grep -qE '^ Depends: libx11-6, libxext6, .*libc6 \(>= [0-9.]+\).*libfreetype6' "$work/control"
+check "control: Depends on the loudness library the renderer links" grep -qE '^ Depends: .*libebur128-1 \(>= [0-9.]+\)' "$work/control"
 
 lintian --tag-display-limit 0 "$deb" > "$work/lintian" 2>&1
 sed -n 's/^W: /lintian warning: /p' "$work/lintian"

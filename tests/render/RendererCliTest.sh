@@ -105,6 +105,9 @@ elif sys.argv[1] == 'awkward':  # path, kind: writes the bytes of a file no ordi
     elif kind == 'mulaw': wav([(a & 0x7f, b & 0x7f) for a, b in r], 8, tag=7)
     elif kind == 'adpcm': wav([(a & 0x7f, b & 0x7f) for a, b in r], 8, tag=2)
     elif kind == 'rifx': wav(r, 16, riff=b'RIFX')
+    elif kind == 'antiphase':  # opposite channels over a quiet common part with bursts: its mono is quiet but peaky
+        common = [0.05 * math.sin(i * 0.31) * (1 if (i // 4800) % 10 == 0 else 0.05) for i in range(96000)]
+        wav([(int(32000 * (0.9 * math.sin(i * 0.05) + c)), int(32000 * (-0.9 * math.sin(i * 0.05) + c))) for i, c in enumerate(common)], 16)
     elif kind == 'loud': wav([(int(7900000 * math.sin(i / 9)), int(7900000 * math.sin(i / 13))) for i in range(4800)], 24)
 elif sys.argv[1] == 'samples':  # prints every sample of a WAV or AIFF as a number
     data = open(sys.argv[2], 'rb').read()
@@ -491,6 +494,29 @@ check "JSON with a control character in a name, and a failed plot in the file's 
 HOME="$work/nohome" XDG_CONFIG_HOME= "$render" tiny.wav nohome.wav >/dev/null 2>&1
 check "no settings folder is created" test ! -e "$HOME/.config/ZELVORA"
 check "a missing home is not created" test ! -e "$work/nohome"
+# Loudness: a matched batch at 200 % keeps each file's loudness; silence and a one-frame file have no
+# reading, in JSON that is strict (no NaN or Infinity).
+python3 wavtool.py awkward one.wav one16384
+"$render" --set StereoWidth=200 --match-loudness --true-peak-limit -12 --jobs 2 --format flac --out-dir matched input.wav in24.wav > matched.out 2> matched.err
+check "--match-loudness batch exits 0" test $? -eq 0
+check "--match-loudness prints the trim" test "$(grep -c '^  loudness match: trim [-+][0-9.]* dB' matched.out)" -eq 2
+check "--true-peak-limit is warned of" grep -q 'true peak is .* dBTP, above the limit of -12.0 dBTP' matched.err
+"$render" --analyze --json input.wav in24.wav matched/input.flac matched/in24.flac silence.wav one.wav > loudness.json
+check "matched renders keep the loudness, silence and short files read null" python3 - loudness.json <<'PY'
+import json, sys
+files = json.load(open(sys.argv[1]), parse_constant=lambda c: sys.exit('not JSON: ' + c))
+lufs = [f['analysis']['loudness']['integratedLufs'] for f in files]
+assert abs(lufs[0] - lufs[2]) <= 0.1 and abs(lufs[1] - lufs[3]) <= 0.1, lufs
+for f in files[4:]:
+    l = f['analysis']['loudness']
+    assert l['integratedLufs'] is None and l['monoFoldDownLu'] is None and l['maxMomentaryLufs'] is None, f
+PY
+python3 wavtool.py awkward antiphase.wav antiphase
+"$render" --set StereoWidth=0 --match-loudness antiphase.wav antiphase-mono.wav > /dev/null 2> antiphase.err
+check "--match-loudness warns when its trim clips" grep -q 'the trim of +[0-9.]* dB takes the output.s peak to +[0-9.]* dBFS, so it clips' antiphase.err
+check "silence reads no reading" grep -q '^integrated  *no reading$' <<<"$("$render" --analyze silence.wav)"
+expect_failure "--true-peak-limit alone" "--true-peak-limit goes with --match-loudness" --true-peak-limit -1 input.wav x.wav
+expect_failure "--match-loudness with --analyze" "takes no rendering options" --analyze --match-loudness input.wav
 
 echo "$passes passed, $failures failed"
 test "$failures" -eq 0

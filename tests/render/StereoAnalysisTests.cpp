@@ -209,7 +209,10 @@ TEST (StereoAnalysis, LevelsOfAFullScaleSineAndOfSilence)
     EXPECT_NEAR (*sine1k.balanceDb, -6.02, 0.01);
     EXPECT_EQ (sine1k.largestPeak, 1.0f);
 
-    const auto silence = analyse (juce::AudioBuffer<float> (2, 4800));
+    // A new buffer's contents are undefined until cleared.
+    juce::AudioBuffer<float> silent (2, 4800);
+    silent.clear();
+    const auto silence = analyse (silent);
     for (const auto figure : { silence.peakLeftDb, silence.peakRightDb, silence.rmsLeftDb, silence.rmsRightDb, silence.midRmsDb, silence.sideRmsDb })
         EXPECT_EQ (figure, -inf);
     EXPECT_EQ (silence.largestPeak, 0.0f);

@@ -1,10 +1,12 @@
 #include "AnalysisPlot.h"
 
+#include "LoudnessText.h"
 #include "StereoAnalysisText.h"
 #include "widgets/Palette.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -43,7 +45,9 @@ AnalysisPlot::PanelLayout AnalysisPlot::layOut (size_t panelIndex) const
     layout.heading = inner.removeFromTop (30);
     inner.removeFromTop (10);
 
-    auto upper = inner.removeFromTop (330);
+    const auto hasLoudness = std::any_of (panels.begin(), panels.end(), [] (const Panel& p)
+                                          { return p.result.loudness.has_value(); });
+    auto upper = inner.removeFromTop (hasLoudness ? 300 : 330);
     auto size = juce::jmin (upper.getHeight(), (int) (0.55 * upper.getWidth()));
     size -= 1 - size % 2;
     // On a wide panel the goniometer and its figures stay together in the middle.
@@ -52,6 +56,13 @@ AnalysisPlot::PanelLayout AnalysisPlot::layOut (size_t panelIndex) const
     layout.goniometer = upper.removeFromLeft (size).withSizeKeepingCentre (size, size);
     upper.removeFromLeft (16);
     layout.figures = upper.removeFromLeft (figuresWidth);
+
+    if (hasLoudness)
+    {
+        // Under the goniometer and the figures, in two columns of four lines where the panel is narrow.
+        inner.removeFromTop (8);
+        layout.loudness = inner.removeFromTop (84).withLeft (layout.goniometer.getX()).withRight (layout.figures.getRight());
+    }
 
     inner.removeFromTop (14);
     layout.strip = inner;
@@ -96,6 +107,8 @@ void AnalysisPlot::drawPanel (juce::Graphics& g, const Panel& panel, const Panel
 
     drawGoniometer (g, panel.result, layout.goniometer);
     drawFigures (g, panel.result, layout.figures);
+    if (panel.result.loudness.has_value())
+        drawLoudness (g, *panel.result.loudness, layout.loudness);
     drawCorrelationStrip (g, panel.result, layout.strip);
 }
 
@@ -178,6 +191,30 @@ void AnalysisPlot::drawFigures (juce::Graphics& g, const StereoAnalysisResult& r
         g.drawFittedText (row.label, line.removeFromLeft (line.getWidth() * 11 / 20), juce::Justification::centredLeft, 1, 0.7f);
         g.setColour (row.warnings[0] ? paletteOrange : textColour);
         g.drawFittedText (row.values[0], line, juce::Justification::centredRight, 1, 0.7f);
+    }
+}
+
+void AnalysisPlot::drawLoudness (juce::Graphics& g, const LoudnessResult& loudness, juce::Rectangle<int> area) const
+{
+    g.setColour (plotColour);
+    g.fillRect (area);
+
+    // Columns of label and value, filled down each column.
+    const auto rows = LoudnessText::makeRows ({ &loudness });
+    const auto columns = area.getWidth() >= 700 ? 3 : 2;
+    const auto lines = ((int) rows.size() + columns - 1) / columns;
+    area.reduce (0, 3);
+    const auto cellWidth = area.getWidth() / columns, cellHeight = area.getHeight() / lines;
+    g.setFont (font (juce::jmin (20.0f, 0.9f * (float) cellHeight)));
+
+    for (size_t i = 0; i < rows.size(); ++i)
+    {
+        const auto column = (int) i / lines, line = (int) i % lines;
+        auto cell = juce::Rectangle<int> (area.getX() + column * cellWidth, area.getY() + line * cellHeight, cellWidth, cellHeight).reduced (8, 0);
+        g.setColour (labelColour);
+        g.drawFittedText (rows[i].label, cell.removeFromLeft (cell.getWidth() * 11 / 20), juce::Justification::centredLeft, 1, 0.7f);
+        g.setColour (rows[i].warnings[0] ? paletteOrange : textColour);
+        g.drawFittedText (rows[i].values[0], cell, juce::Justification::centredRight, 1, 0.7f);
     }
 }
 

@@ -8,8 +8,8 @@
 /**
     A picture of one or more StereoAnalysis results side by side, drawn in software (no display needed)
     in the editor's colours and face. Each panel holds a goniometer (the sample cloud turned 45 degrees,
-    mid up, scaled to the louder channel's peak), the measured figures, and the correlation of each
-    window over time on a strip from -1 to +1.
+    mid up, scaled to the louder channel's peak), the measured figures, a block of loudness figures where
+    they were measured, and the correlation of each window over time on a strip from -1 to +1.
 */
 class AnalysisPlot
 {
@@ -36,13 +36,14 @@ public:
 private:
     struct PanelLayout
     {
-        juce::Rectangle<int> panel, heading, goniometer, figures, strip;
+        juce::Rectangle<int> panel, heading, goniometer, figures, loudness, strip;
     };
 
     PanelLayout layOut (size_t panelIndex) const;
     void drawPanel (juce::Graphics&, const Panel&, const PanelLayout&) const;
     void drawGoniometer (juce::Graphics&, const StereoAnalysisResult&, juce::Rectangle<int> area) const;
     void drawFigures (juce::Graphics&, const StereoAnalysisResult&, juce::Rectangle<int> area) const;
+    void drawLoudness (juce::Graphics&, const LoudnessResult&, juce::Rectangle<int> area) const;
     void drawCorrelationStrip (juce::Graphics&, const StereoAnalysisResult&, juce::Rectangle<int> area) const;
     static void drawCorrelationHistory (juce::Graphics&, const std::vector<std::optional<float>>& windows, juce::Rectangle<int> area, const std::function<float (double)>& yFor);
 

@@ -121,10 +121,10 @@ FileRenderer::Source FileRenderer::openStereoFile (const juce::File& file)
     return SourceOpener::open (file);
 }
 
-StereoAnalysisResult FileRenderer::analyse (juce::AudioFormatReader& source, double splitHz)
+StereoAnalysisResult FileRenderer::analyse (juce::AudioFormatReader& source, double splitHz, const std::function<void (double)>& progress, bool measureLoudness)
 {
     checkSplit (splitHz, source.sampleRate);
-    StereoAnalysis analysis (source.sampleRate, splitHz);
+    StereoAnalysis analysis (source.sampleRate, splitHz, measureLoudness);
     juce::AudioBuffer<float> block (2, blockSize);
 
     for (juce::int64 start = 0; start < source.lengthInSamples; start += blockSize)
@@ -132,6 +132,9 @@ StereoAnalysisResult FileRenderer::analyse (juce::AudioFormatReader& source, dou
         const auto num = (int) juce::jmin ((juce::int64) blockSize, source.lengthInSamples - start);
         readBlock (source, block, start, num);
         analysis.addBlock (block.getReadPointer (0), block.getReadPointer (1), num);
+
+        if (progress)
+            progress ((double) (start + num) / (double) source.lengthInSamples);
     }
 
     return analysis.getResult();
@@ -186,11 +189,16 @@ FileRenderer::Outcome FileRenderer::render (juce::AudioFormatReader& source, con
 
         processor.processBlock (frames, midi);
 
+        if (request.gain != 1.0f)
+            frames.applyGain (request.gain);
+
         juce::int64 uncounted = 0;
         scanChannel (frames.getReadPointer (0), num, outcome.outputPeakLeft, uncounted);
         scanChannel (frames.getReadPointer (1), num, outcome.outputPeakRight, uncounted);
         if (outputAnalysis)
             outputAnalysis->addBlock (frames.getReadPointer (0), frames.getReadPointer (1), num);
+        if (request.outputTap)
+            request.outputTap (frames.getReadPointer (0), frames.getReadPointer (1), num);
 
         rounding.apply (frames, num, integers);
 

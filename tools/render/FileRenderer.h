@@ -50,6 +50,10 @@ public:
         std::optional<double> analysisSplitHz;
         /** Called now and then with the share done, from 0 to 1. */
         std::function<void (double)> progress;
+        /** A trim after the processor, linear. */
+        float gain = 1.0f;
+        /** Hears each block of the output as written, after the trim and before the rounding. */
+        std::function<void (const float* left, const float* right, int numSamples)> outputTap;
     };
 
     using ChannelCounts = std::array<juce::int64, 2>;
@@ -74,8 +78,8 @@ public:
     /** A stereo file at a usable sample rate (see SourceOpener). */
     static Source openStereoFile (const juce::File&);
 
-    /** The stereo image of a whole source. */
-    static StereoAnalysisResult analyse (juce::AudioFormatReader& source, double splitHz);
+    /** The stereo image of a whole source, and its loudness unless told not to. */
+    static StereoAnalysisResult analyse (juce::AudioFormatReader& source, double splitHz, const std::function<void (double)>& progress = {}, bool measureLoudness = true);
 
     /** Throws when the crossover would not lie below half the sample rate. */
     static void checkSplit (double splitHz, double sampleRate);

@@ -7,13 +7,14 @@
 juce::String RenderOptions::getUsage()
 {
     return "Usage: wydenza-render [--set NAME=VALUE]... [--preset NAME] [--bits 16|24|32f] [--report] IN OUT\n"
+           "  or:  wydenza-render [OPTION]... --match-loudness [--true-peak-limit DBTP] IN OUT\n"
            "  or:  wydenza-render [OPTION]... --out-dir DIR [--format wav|flac|aiff] [--jobs N] IN...\n"
            "  or:  wydenza-render --analyze [--split HZ] [--json] [--plot PNG] FILE...\n"
            "  or:  wydenza-render --list-presets\n"
            "  or:  wydenza-render\n"
            "Renders audio files through Wydenza's stereo processing, with no host and no display, and measures\n"
-           "what it did to the stereo image. With no arguments it renders the built-in demo mix through the\n"
-           "preset GROUP Stereo 150% + SafeBass to wydenza-demo.wav.\n"
+           "what it did to the stereo image and the loudness. With no arguments it renders the built-in demo\n"
+           "mix through the preset GROUP Stereo 150% + SafeBass to wydenza-demo.wav.\n"
            "\n"
            "OUT's extension chooses the format: .wav, .flac, .aif or .aiff (any case). The bit depth is the\n"
            "input's where the format holds it, else the nearest (32-bit float into FLAC gives 24-bit);\n"
@@ -29,6 +30,13 @@ juce::String RenderOptions::getUsage()
            "  --report              measure input and output of the render side by side, with the figures\n"
            "                        of --analyze; the output is measured before it is rounded to the\n"
            "                        file's bit depth\n"
+           "  --match-loudness      trim each output, after the processor and before the rounding, to the\n"
+           "                        input's integrated loudness (two passes over the input) and print the\n"
+           "                        trim; nothing limits the result: it warns where the trim makes the\n"
+           "                        output clip\n"
+           "  --true-peak-limit DBTP\n"
+           "                        with --match-loudness: also warn where the output's true peak passes\n"
+           "                        DBTP (default: no limit)\n"
            "  --out-dir DIR         write DIR/<name of IN><IN's extension, or the --format one> for every IN,\n"
            "                        with one line per file; a file that fails is reported and the others\n"
            "                        still run, and the exit status is 1 when any failed; an input is never\n"
@@ -40,8 +48,13 @@ juce::String RenderOptions::getUsage()
            "  --analyze             measure the FILEs as they are: peak and RMS per channel, balance (R\n"
            "                        minus L), mid and side RMS, side-to-mid ratio, phase correlation\n"
            "                        overall and below and above the split, the share of time with negative\n"
-           "                        correlation (400 ms windows), and the level of the mono sum (L+R)/2\n"
-           "                        against the louder channel\n"
+           "                        correlation (400 ms windows), the level of the mono sum (L+R)/2 against\n"
+           "                        the louder channel; and the EBU R128 loudness: integrated (LUFS),\n"
+           "                        loudness range (LU), maximum momentary and short-term (LUFS), true peak\n"
+           "                        per channel (dBTP) and the integrated loudness of the mono fold-down\n"
+           "                        with its difference to the stereo loudness; a figure that needs more\n"
+           "                        signal (400 ms, 3 s for the range and short-term) or that silence\n"
+           "                        lacks reads \"no reading\"\n"
            "  --split HZ            with --analyze or --report: the crossover of the split correlation, 20\n"
            "                        to 20000 (default 120, a Linkwitz-Riley crossover)\n"
            "  --json                with --analyze or --report: print the figures as JSON on standard\n"
@@ -50,6 +63,9 @@ juce::String RenderOptions::getUsage()
            "                        correlation over time and the figures (1200x700)\n"
            "  --list-presets        print the names of the factory and user presets, one a line\n"
            "  -h, --help            print this help and exit\n"
+           "\n"
+           "Work that takes longer than a second shows its progress on standard error, when that is a\n"
+           "terminal and --json is not given.\n"
            "\n"
            "Values:\n"
            "  Width takes 0 to 200 (% optional), gains -12 to 12 (dB optional), the crossover 10 to 500\n"
@@ -61,6 +77,7 @@ juce::String RenderOptions::getUsage()
            "\n"
            "Examples:\n"
            "  $ wydenza-render --preset \"TRACK Stereo 150%\" --report in.wav out.flac\n"
+           "  $ wydenza-render --preset \"TRACK Stereo 200%\" --match-loudness mix.wav mix-wide.wav\n"
            "  $ wydenza-render --set StereoWidth=80 --out-dir wide --format flac *.wav\n"
            "  $ wydenza-render --analyze --json mix.wav\n";
 }
@@ -70,7 +87,7 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
     RenderOptions options;
     juce::String formatName;
     bool splitGiven = false;
-    const juce::StringArray takesValue { "--set", "--preset", "--bits", "--out-dir", "--format", "--split", "--plot", "--jobs" };
+    const juce::StringArray takesValue { "--set", "--preset", "--bits", "--out-dir", "--format", "--split", "--plot", "--jobs", "--true-peak-limit" };
 
     for (int i = 0; i < args.size(); ++i)
     {
@@ -127,6 +144,14 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
         }
         else if (arg == "--plot")
             options.plotPath = value;
+        else if (arg == "--match-loudness")
+            options.matchLoudness = true;
+        else if (arg == "--true-peak-limit")
+        {
+            options.truePeakLimitDbtp = value.getDoubleValue();
+            if (! value.containsOnly ("-+0123456789.") || value.isEmpty() || ! (*options.truePeakLimitDbtp >= -60.0 && *options.truePeakLimitDbtp <= 6.0))
+                throw RenderError ("--true-peak-limit takes a level from -60 to 6 dBTP, not '" + value + "'");
+        }
         else if (arg == "--list-presets")
             options.listPresets = true;
         else if (arg == "--analyze")
@@ -145,7 +170,8 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
         return options;
 
     const auto renders = options.settings.size() > 0 || options.presetName.isNotEmpty() || options.bits.has_value()
-                         || options.outDir.isNotEmpty() || formatName.isNotEmpty() || options.report || options.jobs.has_value();
+                         || options.outDir.isNotEmpty() || formatName.isNotEmpty() || options.report || options.jobs.has_value()
+                         || options.matchLoudness;
 
     if (options.analyze && renders)
         throw RenderError ("--analyze measures files as they are; it takes no rendering options");
@@ -155,6 +181,9 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
 
     if (formatName.isNotEmpty() && options.outDir.isEmpty())
         throw RenderError ("--format goes with --out-dir (otherwise OUT's extension chooses the format)");
+
+    if (options.truePeakLimitDbtp.has_value() && ! options.matchLoudness)
+        throw RenderError ("--true-peak-limit goes with --match-loudness");
 
     if (options.jobs.has_value() && options.outDir.isEmpty())
         throw RenderError ("--jobs goes with --out-dir");

@@ -28,6 +28,9 @@ public:
     std::optional<int> jobs;
 
     bool analyze = false, report = false, json = false;
+    /** --match-loudness, and the true peak above which it warns (--true-peak-limit), dBTP. */
+    bool matchLoudness = false;
+    std::optional<double> truePeakLimitDbtp;
     double splitHz = 120.0;
     juce::String plotPath;
 

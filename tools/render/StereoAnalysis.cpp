@@ -30,13 +30,16 @@ std::optional<double> StereoAnalysis::ChannelPairSums::correlation() const noexc
     return juce::jlimit (-1.0, 1.0, lr / std::sqrt (ll * rr));
 }
 
-StereoAnalysis::StereoAnalysis (double rate, double split)
+StereoAnalysis::StereoAnalysis (double rate, double split, bool measureLoudness)
     : sampleRate (rate), splitHz (split), windowLength (juce::jmax (1, juce::roundToInt (windowSeconds * rate)))
 {
     jassert (split > 0.0 && split < rate * 0.5);
     crossover.prepare ({ rate, 4096, 2 });
     crossover.setCutoffFrequency (split);
     points.reserve (maxPoints);
+
+    if (measureLoudness)
+        loudness = std::make_unique<LoudnessMeter> (rate);
 }
 
 void StereoAnalysis::addBlock (const float* left, const float* right, int num)
@@ -44,6 +47,9 @@ void StereoAnalysis::addBlock (const float* left, const float* right, int num)
     // The crossover's state decays towards denormals in silence. The framework's snapToZero() would
     // also cut small values at each block's end and make the result depend on the block size.
     juce::ScopedNoDenormals noDenormals;
+
+    if (loudness != nullptr)
+        loudness->addBlock (left, right, num);
 
     for (int i = 0; i < num; ++i)
     {
@@ -167,5 +173,9 @@ StereoAnalysisResult StereoAnalysis::getResult() const
         result.negativeCorrelationShare = (double) negative / (double) numSamples;
 
     result.points = points;
+
+    if (loudness != nullptr)
+        result.loudness = loudness->getResult();
+
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LoudnessMeter.h"
 #include "StereoAnalysisResult.h"
 
 #include <juce_dsp/juce_dsp.h>
@@ -17,7 +18,7 @@ public:
     static constexpr size_t maxPoints = 65536;
 
     /** splitHz must lie between 0 and half the sample rate. */
-    StereoAnalysis (double sampleRate, double splitHz = defaultSplitHz);
+    StereoAnalysis (double sampleRate, double splitHz = defaultSplitHz, bool measureLoudness = true);
 
     void addBlock (const float* left, const float* right, int numSamples);
 
@@ -59,4 +60,6 @@ private:
     // and the stride doubles, so the points stay evenly spread over the whole signal.
     std::vector<std::pair<float, float>> points;
     juce::int64 pointStride = 1;
+
+    std::unique_ptr<LoudnessMeter> loudness;
 };

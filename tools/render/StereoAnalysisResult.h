@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LoudnessResult.h"
+
 #include <juce_core/juce_core.h>
 
 #include <limits>
@@ -52,6 +54,9 @@ struct StereoAnalysisResult
 
     /** Evenly spaced (left, right) sample pairs for drawing, at most StereoAnalysis::maxPoints. */
     std::vector<std::pair<float, float>> points;
+
+    /** EBU R128 loudness; empty when it was not measured. */
+    std::optional<LoudnessResult> loudness;
 
     /** The larger of the two channel peaks, linear. */
     float largestPeak = 0.0f;

@@ -1,5 +1,7 @@
 #include "StereoAnalysisText.h"
 
+#include "LoudnessText.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -179,6 +181,10 @@ juce::String StereoAnalysisText::makeTable (const juce::StringArray& columnTitle
     for (const auto& row : rows)
         table << line (row.label, row.values);
 
+    if (const auto loudness = LoudnessText::of (results); ! loudness.empty())
+        table << "\n"
+              << LoudnessText::makeTable (columnTitles, loudness);
+
     return table;
 }
 
@@ -216,5 +222,7 @@ juce::var StereoAnalysisText::toJson (const StereoAnalysisResult& r)
     object->setProperty ("negativeCorrelationShare", optionalJson (r.negativeCorrelationShare, false));
     object->setProperty ("monoSumDb", optionalJson (r.monoSumDb, true));
     object->setProperty ("nonFiniteSamples", pair (r.nonFiniteLeft, r.nonFiniteRight));
+    if (r.loudness.has_value())
+        object->setProperty ("loudness", LoudnessText::toJson (*r.loudness));
     return juce::var (object);
 }

@@ -20,13 +20,14 @@ public:
     static std::vector<Row> makeRows (const std::vector<const StereoAnalysisResult*>& results);
 
     /** A plain-text table, one column per result: a line of column titles (none when there are no
-        titles), then one line per row. */
+        titles), then one line per row; then the loudness table where loudness was measured. */
     static juce::String makeTable (const juce::StringArray& columnTitles, const std::vector<const StereoAnalysisResult*>& results);
 
     /** "48000 Hz, 6.00 s" */
     static juce::String describeSignal (const StereoAnalysisResult&);
 
-    /** Levels are numbers in dB, or the strings "-inf" and "+inf"; what does not exist is null. */
+    /** Levels are numbers in dB, or the strings "-inf" and "+inf"; what does not exist is null. The
+        loudness figures, where measured, are the object "loudness". */
     static juce::var toJson (const StereoAnalysisResult&);
 
     /** "-3.0 dBFS", "-inf dB"; a signed ratio shows "+" before a positive figure. */

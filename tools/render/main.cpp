@@ -6,10 +6,12 @@
 #include "FileRenderer.h"
 #include "InterruptCleanup.h"
 #include "JsonText.h"
+#include "LoudnessMatch.h"
 #include "OutputFile.h"
 #include "OutputFormat.h"
 #include "ParallelBatch.h"
 #include "ProcessorSetup.h"
+#include "ProgressLine.h"
 #include "RenderError.h"
 #include "RenderOptions.h"
 #include "StereoAnalysisText.h"
@@ -22,6 +24,7 @@
 #include <iostream>
 #include <limits>
 #include <mutex>
+#include <numeric>
 #include <sstream>
 #include <thread>
 
@@ -75,18 +78,30 @@ std::unique_ptr<WydenzaAudioProcessor> makeProcessor (const RenderOptions& optio
     return processor;
 }
 
-std::function<void (double)> progressPrinter (double seconds)
+/** A progress line on a terminal's standard error for work that takes more than a second; none for JSON. */
+std::function<void (double)> progressPrinter (const RenderOptions& options, const juce::String& label)
 {
-    if (seconds <= 30.0)
+    if (options.json || ! ProgressLine::standardErrorIsTerminal())
         return {};
 
-    return [lastTenth = -1] (double done) mutable
+    auto line = std::make_shared<ProgressLine>();
+    line->start (label);
+    return [line] (double done)
     {
-        const auto percent = (int) (100.0 * done);
-        if (percent / 10 != lastTenth)
-            std::cerr << "\r  progress " << percent << " %" << (done >= 1.0 ? "\n" : "") << std::flush;
-        lastTenth = percent / 10;
+        line->update (done);
+        if (done >= 1.0)
+            line->clear();
     };
+}
+
+/** A render, matched in loudness when asked. */
+FileRenderer::Outcome renderFile (const RenderOptions& options, WydenzaAudioProcessor& processor, juce::AudioFormatReader& reader, const FileRenderer::Request& request, std::optional<LoudnessMatch::Result>& match)
+{
+    if (! options.matchLoudness)
+        return FileRenderer (processor).render (reader, request);
+
+    match = LoudnessMatch::render (processor, reader, request);
+    return match->outcome;
 }
 
 void printPeaks (std::ostream& out, const char* label, float left, float right)
@@ -197,6 +212,8 @@ struct FileEntry
     const FileRenderer::Outcome* outcome = nullptr;
     juce::StringArray warnings;
     juce::String error;
+    /** With --match-loudness: the trim and the figures around it. */
+    juce::var loudnessMatch;
 
     juce::var toJson() const
     {
@@ -225,6 +242,9 @@ struct FileEntry
             object->setProperty ("before", StereoAnalysisText::toJson (*outcome->input));
             object->setProperty ("after", StereoAnalysisText::toJson (*outcome->output));
         }
+
+        if (! loudnessMatch.isVoid())
+            object->setProperty ("loudnessMatch", loudnessMatch);
 
         if (error.isNotEmpty())
             object->setProperty ("error", error);
@@ -261,7 +281,7 @@ int analyzeFiles (const RenderOptions& options)
         try
         {
             const auto source = FileRenderer::openStereoFile (fileFromArgument (path));
-            result = FileRenderer::analyse (*source.reader, options.splitHz);
+            result = FileRenderer::analyse (*source.reader, options.splitHz, progressPrinter (options, "analysing " + path));
             entry.analysis = &*result;
 
             entry.warnings = source.describeProblems (false);
@@ -343,19 +363,24 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
     request.target = output;
     request.format = format;
     request.bits = isDemo && ! options.bits.has_value() ? OutputFormat::Depth { 24, false } : options.bits;
-    request.progress = progressPrinter ((double) reader.lengthInSamples / reader.sampleRate);
+    request.progress = progressPrinter (options, "rendering " + inputName);
     if (options.measures())
         request.analysisSplitHz = options.splitHz;
 
-    const auto outcome = FileRenderer (*processor).render (reader, request);
-    const auto warnings = renderWarnings (source, outcome);
+    std::optional<LoudnessMatch::Result> match;
+    const auto outcome = renderFile (options, *processor, reader, request, match);
+    auto warnings = renderWarnings (source, outcome);
+    if (match.has_value())
+        warnings.addArray (match->getWarnings (options.truePeakLimitDbtp));
 
     printPeaks (out, "input ", outcome.inputPeakLeft, outcome.inputPeakRight);
     printPeaks (out, "output", outcome.outputPeakLeft, outcome.outputPeakRight);
     out << countLines (outcome);
     out << "wrote " << output.getFullPathName() << " (" << format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome.depth)
-        << (outcome.dithered ? ", TPDF dither" : "") << ")\n"
-        << std::flush;
+        << (outcome.dithered ? ", TPDF dither" : "") << ")\n";
+    if (match.has_value())
+        out << match->describe() << "\n";
+    out << std::flush;
     std::cerr << warningLines (inputName, warnings);
 
     juce::String plotError;
@@ -376,6 +401,8 @@ int renderOneFile (const RenderOptions& options, juce::AudioFormatManager& forma
     if (options.report && options.json)
     {
         FileEntry entry { "input", inputName, outputName, nullptr, &outcome, warnings, plotError };
+        if (match.has_value())
+            entry.loudnessMatch = match->toJson();
         std::cout << JsonText::toString (juce::Array<juce::var> { entry.toJson() }) << std::endl;
     }
     else if (options.report)
@@ -449,6 +476,11 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
 
     const auto jobs = juce::jmax (1, options.jobs.value_or ((int) std::thread::hardware_concurrency()));
     std::mutex printing;
+
+    // Files rendered at once share one progress line, for the whole batch.
+    ProgressLine batchProgress (jobs > 1 && ! options.json && ProgressLine::standardErrorIsTerminal());
+    std::vector<std::atomic<double>> shares ((size_t) inputs.size());
+    batchProgress.start ("rendering " + juce::String (inputs.size()) + " files");
     std::vector<juce::var> json ((size_t) inputs.size());
     std::atomic<int> failures { 0 };
 
@@ -505,20 +537,39 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
             request.target = task.target;
             request.format = task.format;
             request.bits = options.bits;
-            // Progress of one long file only makes sense while nothing else is printing.
+            // One file at a time shows its own progress; files rendered at once share the batch's line.
             if (jobs == 1)
-                request.progress = progressPrinter ((double) source.reader->lengthInSamples / source.reader->sampleRate);
+                request.progress = progressPrinter (options, "rendering " + options.files[i]);
+            else if (batchProgress.isEnabled())
+                request.progress = [&, i] (double done)
+                {
+                    shares[(size_t) i] = done;
+                    // Never while another file's lines are being printed.
+                    if (batchProgress.isDue() && printing.try_lock())
+                    {
+                        batchProgress.update (std::accumulate (shares.begin(), shares.end(), 0.0) / (double) shares.size());
+                        printing.unlock();
+                    }
+                };
             if (options.measures())
                 request.analysisSplitHz = options.splitHz;
 
-            outcome = FileRenderer (*processor).render (*source.reader, request);
+            std::optional<LoudnessMatch::Result> match;
+            outcome = renderFile (options, *processor, *source.reader, request, match);
             entry.outcome = &*outcome;
             entry.warnings = renderWarnings (source, *outcome);
+            if (match.has_value())
+            {
+                entry.warnings.addArray (match->getWarnings (options.truePeakLimitDbtp));
+                entry.loudnessMatch = match->toJson();
+            }
 
             line << "done (" << task.format->getFormatName() << ", " << OutputFormat::describeBitDepth (outcome->depth)
                  << (outcome->dithered ? ", TPDF dither" : "") << ")";
             if (sum (outcome->clipped) > 0)
                 line << (outcome->depth.isFloat ? ", above 0 dBFS " : ", clipped ") << channelCounts (outcome->clipped);
+            if (match.has_value())
+                line << "\n  " << match->describe();
             warnings = warningLines (options.files[i], entry.warnings);
 
             if (options.report && ! options.json)
@@ -542,6 +593,8 @@ int renderIntoFolder (const RenderOptions& options, juce::AudioFormatManager& fo
             json[(size_t) i] = entry.toJson();
 
         const std::lock_guard<std::mutex> lock (printing);
+        shares[(size_t) i] = 1.0;
+        batchProgress.clear();
         out << line << "\n"
             << report << std::flush;
         // A script that keeps standard output sees the failures on standard error too.
