@@ -53,7 +53,24 @@ add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
     COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/changelog"
     DEPENDS "${CMAKE_BINARY_DIR}/packaging/changelog"
     VERBATIM)
-add_custom_target(wydenza-package-docs ALL DEPENDS ${wydenza_man_pages} "${CMAKE_BINARY_DIR}/packaging/changelog.gz")
+# The manuals for users, compressed as Debian wants its documentation, with the pictures they show.
+set(wydenza_manuals README.md docs/renderer.md docs/presets.md docs/editor.md docs/hosts.md)
+set(wydenza_compressed_manuals)
+foreach(manual ${wydenza_manuals})
+    get_filename_component(manual_name "${manual}" NAME)
+    set(compressed "${CMAKE_BINARY_DIR}/packaging/doc/${manual_name}")
+    add_custom_command(OUTPUT "${compressed}.gz"
+        COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_CURRENT_SOURCE_DIR}/${manual}" "${compressed}"
+        COMMAND gzip -9nf "${compressed}"
+        DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${manual}"
+        VERBATIM)
+    list(APPEND wydenza_compressed_manuals "${compressed}.gz")
+endforeach()
+file(GLOB wydenza_manual_pictures "${CMAKE_CURRENT_SOURCE_DIR}/docs/*.png")
+install(FILES ${wydenza_compressed_manuals} ${wydenza_manual_pictures} DESTINATION ${wydenza_doc_dir})
+
+add_custom_target(wydenza-package-docs ALL DEPENDS ${wydenza_man_pages} "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
+    ${wydenza_compressed_manuals})
 install(FILES ${wydenza_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" DESTINATION ${wydenza_doc_dir})
 

@@ -6,6 +6,7 @@
 # usage: PackageTest.sh BUILD_FOLDER
 set -u
 build="$1"
+source_root="$(cd "$(dirname "$0")/../.." && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
@@ -65,7 +66,14 @@ for program in wydenza wydenza-render; do
     check "man $program: a SYNOPSIS line for each of the $forms forms of its --help ($synopsis)" test "$forms" -ge 2 -a "$synopsis" -eq "$forms"
     check "lexgrog reads the NAME of $program's page" bash -c "lexgrog '$page' | grep -q ': \"$program - '"
     check "man --warnings finds nothing in $program's page" bash -c "! MANWIDTH=80 man --warnings=w -l '$page' 2>&1 > /dev/null | grep ."
+    check "man $program points to the manuals in /usr/share/doc/wydenza" bash -c "MANWIDTH=200 man -l '$page' 2> /dev/null | grep -q '/usr/share/doc/wydenza/'"
 done
+# The user manuals, compressed as Debian wants, each the same text as in the source tree.
+for manual in README.md docs/renderer.md docs/presets.md docs/editor.md docs/hosts.md; do
+    installed="$root/usr/share/doc/wydenza/$(basename "$manual").gz"
+    check "the manual $(basename "$manual") is installed compressed" bash -c "zcmp -s '$installed' '$source_root/$manual'"
+done
+check "the pictures the manuals show are installed beside them" test -f "$root/usr/share/doc/wydenza/editor-expert-bright-810x540.png"
 check "desktop-file-validate accepts the desktop entry" desktop-file-validate "$root/usr/share/applications/wydenza.desktop"
 check "the desktop entry starts /usr/bin/wydenza with the packaged icon, in category Audio" bash -c \
     "grep -qx 'Exec=wydenza' '$root/usr/share/applications/wydenza.desktop' && grep -qx 'Icon=wydenza' '$root/usr/share/applications/wydenza.desktop' && grep -q '^Categories=.*;Audio;' '$root/usr/share/applications/wydenza.desktop'"
