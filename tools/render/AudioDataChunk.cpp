@@ -127,15 +127,11 @@ std::optional<AudioDataChunk::WavLayout> AudioDataChunk::findWav (juce::InputStr
     return layout;
 }
 
-bool AudioDataChunk::hasChunkBeyondTheEnd (juce::InputStream& in)
+bool AudioDataChunk::misleadsTheWavReader (juce::InputStream& in)
 {
-    char header[12];
-    if (! in.setPosition (0) || in.read (header, 12) != 12)
-        return false;
-
-    const auto isBigEndian = isId (header, "FORM");
     const auto fileSize = in.getTotalLength();
     juce::int64 position = 12;
+    int formatChunks = 0;
 
     for (int i = 0; i < maxChunks && position + 8 <= fileSize; ++i)
     {
@@ -143,14 +139,15 @@ bool AudioDataChunk::hasChunkBeyondTheEnd (juce::InputStream& in)
         if (! in.setPosition (position) || in.read (id, 4) != 4)
             return false;
 
-        const auto size = (juce::int64) (juce::uint32) (isBigEndian ? in.readIntBigEndian() : in.readInt());
-        const auto isAudio = isId (id, "data") || isId (id, "SSND") || isId (id, "ds64");
+        const auto size = (juce::int64) (juce::uint32) in.readInt();
+        const auto isAudio = isId (id, "data");
+        const auto beyondTheEnd = position + 8 + size > fileSize;
 
-        if (! isAudio && position + 8 + size > fileSize)
+        if ((isId (id, "fmt ") && ++formatChunks > 1) || (! isAudio && beyondTheEnd))
             return true;
 
         // The audio's size may be a placeholder (streaming, RF64): nothing after it is walked.
-        if (isAudio && ! isId (id, "ds64") && position + 8 + size > fileSize)
+        if (isAudio && beyondTheEnd)
             return false;
 
         position += 8 + size + (size & 1);

@@ -31,10 +31,11 @@ public:
         after odd-sized chunks and, when that finds no audio, without it. Nothing when the stream is no WAV. */
     static std::optional<WavLayout> findWav (juce::InputStream&);
 
-    /** Whether a chunk other than the audio claims more bytes than the file holds. The framework's readers
-        allocate some chunks (bext, smpl, INST and others) at the size they claim: a few bytes could
-        make them ask for gigabytes. */
-    static bool hasChunkBeyondTheEnd (juce::InputStream&);
+    /** Whether the framework's WAV reader would misread the chunks: a chunk other than the audio that
+        claims more bytes than the file holds (the reader allocates some, bext or smpl, at the size they
+        claim: a few bytes could make it ask for gigabytes), or a second format chunk (the reader takes
+        the last one, which the walk here does not). */
+    static bool misleadsTheWavReader (juce::InputStream&);
 
     /** Where an AIFF's format (COMM) and samples are. */
     struct AiffLayout

@@ -86,7 +86,7 @@ FileRenderer::Source openWav (const juce::String& name, const SourceOpener::Stre
     FileRenderer::Source source;
     const auto plainBytes = juce::jmin (layout->dataBytes, (juce::int64) 0xfff00000);
 
-    const auto spliced = layout->needsPlainHeader || AudioDataChunk::hasChunkBeyondTheEnd (*in);
+    const auto spliced = layout->needsPlainHeader || AudioDataChunk::misleadsTheWavReader (*in);
 
     if (spliced)
     {
