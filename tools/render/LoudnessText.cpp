@@ -125,32 +125,7 @@ juce::String LoudnessText::makeTable (const juce::StringArray& columnTitles, con
         }
     }
 
-    const juce::String heading ("loudness (EBU R128)");
-    auto labelWidth = heading.length();
-    std::vector<int> widths ((size_t) rows.front().values.size(), 0);
-
-    for (size_t i = 0; i < widths.size(); ++i)
-        widths[i] = titles[(int) i].length();
-
-    for (const auto& row : rows)
-    {
-        labelWidth = juce::jmax (labelWidth, row.label.length());
-        for (size_t i = 0; i < widths.size(); ++i)
-            widths[i] = juce::jmax (widths[i], row.values[(int) i].length());
-    }
-
-    const auto line = [&] (const juce::String& label, const juce::StringArray& cells)
-    {
-        auto text = label.paddedRight (' ', labelWidth);
-        for (size_t i = 0; i < widths.size(); ++i)
-            text << "   " << cells[(int) i].paddedLeft (' ', widths[i]);
-        return text.trimEnd() + "\n";
-    };
-
-    auto table = line (heading, columnTitles.isEmpty() ? juce::StringArray() : titles);
-    for (const auto& row : rows)
-        table << line (row.label, row.values);
-    return table;
+    return StereoAnalysisText::layOutColumns (rows, "loudness (EBU R128)", titles, ! columnTitles.isEmpty());
 }
 
 juce::var LoudnessText::toJson (const LoudnessResult& r)

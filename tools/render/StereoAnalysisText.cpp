@@ -149,14 +149,13 @@ std::vector<StereoAnalysisText::Row> StereoAnalysisText::makeRows (const std::ve
     return rows;
 }
 
-juce::String StereoAnalysisText::makeTable (const juce::StringArray& columnTitles, const std::vector<const StereoAnalysisResult*>& results)
+juce::String StereoAnalysisText::layOutColumns (const std::vector<Row>& rows, const juce::String& headingLabel, const juce::StringArray& titles, bool showTitles)
 {
-    const auto rows = makeRows (results);
-    int labelWidth = 0;
-    std::vector<int> columnWidths (results.size(), 0);
+    auto labelWidth = headingLabel.length();
+    std::vector<int> columnWidths (rows.empty() ? 0 : (size_t) rows.front().values.size(), 0);
 
     for (size_t i = 0; i < columnWidths.size(); ++i)
-        columnWidths[i] = columnTitles[(int) i].length();
+        columnWidths[i] = titles[(int) i].length();
 
     for (const auto& row : rows)
     {
@@ -176,10 +175,17 @@ juce::String StereoAnalysisText::makeTable (const juce::StringArray& columnTitle
         return text.trimEnd() + "\n";
     };
 
-    auto table = columnTitles.isEmpty() ? juce::String() : line ({}, columnTitles);
+    auto table = headingLabel.isNotEmpty() || showTitles ? line (headingLabel, showTitles ? titles : juce::StringArray()) : juce::String();
 
     for (const auto& row : rows)
         table << line (row.label, row.values);
+
+    return table;
+}
+
+juce::String StereoAnalysisText::makeTable (const juce::StringArray& columnTitles, const std::vector<const StereoAnalysisResult*>& results)
+{
+    auto table = layOutColumns (makeRows (results), {}, columnTitles, ! columnTitles.isEmpty());
 
     if (const auto loudness = LoudnessText::of (results); ! loudness.empty())
         table << "\n"

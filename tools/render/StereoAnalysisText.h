@@ -23,6 +23,10 @@ public:
         titles), then one line per row; then the loudness table where loudness was measured. */
     static juce::String makeTable (const juce::StringArray& columnTitles, const std::vector<const StereoAnalysisResult*>& results);
 
+    /** Rows in aligned columns: labels padded right, values right-aligned, three spaces apart. A first line
+        holds headingLabel and, when showTitles, the titles; the titles widen their columns either way. */
+    static juce::String layOutColumns (const std::vector<Row>& rows, const juce::String& headingLabel, const juce::StringArray& titles, bool showTitles);
+
     /** "48000 Hz, 6.00 s" */
     static juce::String describeSignal (const StereoAnalysisResult&);
 
