@@ -48,7 +48,10 @@ public:
     // The host's index-based parameter interface, answered from the parameter set.
     static constexpr int numHostParameters = 50;
 
-    int getNumParameters() override { return numHostParameters; }
+    /** The 17 parameters, followed by empty "reserved" slots where hosts address parameters by index
+        (VST 2.4, and our own tools); formats whose hosts address them by ID list only the 17.
+    */
+    int getNumParameters() override { return exposesReservedSlots ? numHostParameters : parameters.size(); }
     using juce::AudioProcessor::getParameterName;
     using juce::AudioProcessor::getParameterText;
     const juce::String getParameterName (int parameterIndex) override { return parameters.getName (parameterIndex); }
@@ -298,6 +301,8 @@ private:
 
     ParameterSet parameters;
     ParameterIndices index {};
+    // VST3 and LV2 hosts list every parameter they are given, so the empty slots would fill their menus.
+    const bool exposesReservedSlots = wrapperType != wrapperType_VST3 && wrapperType != wrapperType_LV2;
 
     std::atomic<float> inputPeakLeft { 0.0f }, inputPeakRight { 0.0f };
     std::atomic<float> outputPeakLeft { 0.0f }, outputPeakRight { 0.0f };

@@ -98,13 +98,13 @@ juce::Array<juce::AudioProcessorParameter*> ownParameters (juce::AudioPluginInst
         if (p != instance.getBypassParameter())
             result.add (p);
 
-    if (result.size() == 50 && instance.getPluginDescription().pluginFormatName == "LV2")
+    if (instance.getPluginDescription().pluginFormatName == "LV2")
     {
         juce::Array<juce::AudioProcessorParameter*> ordered;
-        ordered.resize (50);
+        ordered.resize (result.size());
         for (auto* p : result)
             if (auto* hosted = dynamic_cast<juce::HostedAudioProcessorParameter*> (p))
-                if (juce::isPositiveAndBelow (indexForLv2Identifier (hosted->getParameterID()), 50))
+                if (juce::isPositiveAndBelow (indexForLv2Identifier (hosted->getParameterID()), result.size()))
                     ordered.set (indexForLv2Identifier (hosted->getParameterID()), p);
         if (! ordered.contains (nullptr))
             return ordered;
@@ -123,7 +123,6 @@ void setParameter (juce::AudioPluginInstance& instance, int index, float value)
 
 void runSilentBlock (juce::AudioPluginInstance& instance)
 {
-    instance.prepareToPlay (48000.0, 256);
     juce::AudioBuffer<float> silence (2, 256);
     silence.clear();
     juce::MidiBuffer none;
@@ -166,10 +165,11 @@ TEST_P (HostLoading, ReportsItsIdentityAndParameters)
         EXPECT_EQ (plugin.description.version, "1.0.7");
     }
 
+    // Hosts that address parameters by index keep the empty slots; the others list only the 17.
     const auto params = ownParameters (instance);
-    ASSERT_EQ (params.size(), 50);
+    ASSERT_EQ (params.size(), GetParam() == Format::vst ? 50 : cm::NumParameters);
 
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < params.size(); ++i)
     {
         auto* p = params[i];
         if (i < 17)
@@ -220,11 +220,13 @@ TEST_P (HostLoading, ProcessesNoiseLikeTheModelAtEveryRateAndBlockSize)
             values[cm::SafeBass] = 1.0f;
             values[cm::PanCurve] = 0.2f;
             values[cm::PanLaw] = 0.1f;
-            for (int i = 0; i < cm::NumParameters; ++i)
-                setParameter (instance, i, values[(size_t) i]);
-
+            // A host prepares first: the framework's LV2 host makes a new instance in prepareToPlay and
+            // gives it the values its ports held, not changes still waiting for the next block.
             instance.setRateAndBufferSizeDetails (rate, blockSize);
             instance.prepareToPlay (rate, blockSize);
+
+            for (int i = 0; i < cm::NumParameters; ++i)
+                setParameter (instance, i, values[(size_t) i]);
             cm::Model model (rate);
             juce::MidiBuffer midi;
 
@@ -297,6 +299,7 @@ TEST_P (HostLoading, SavesAndRestoresItsStateThroughTheFormat)
 {
     auto first = load (GetParam(), 48000.0, 256);
     ASSERT_NE (first.instance, nullptr);
+    first.instance->prepareToPlay (48000.0, 256);
 
     const std::pair<int, float> changes[] = { { cm::StereoWidth, 0.8f }, { cm::Pan, 0.3f }, { cm::InputGain, 0.65f }, { cm::SwapLR, 1.0f }, { cm::PanCurve, 0.2f }, { cm::SafeBassFreq, 0.4f }, { cm::SafeBass, 1.0f }, { cm::MsMode, 0.1f } };
     for (auto [index, value] : changes)
@@ -311,6 +314,7 @@ TEST_P (HostLoading, SavesAndRestoresItsStateThroughTheFormat)
 
     auto second = load (GetParam(), 48000.0, 256);
     ASSERT_NE (second.instance, nullptr);
+    second.instance->prepareToPlay (48000.0, 256);
     second.instance->setStateInformation (saved.getData(), (int) saved.getSize());
 
     // An LV2 plug-in reports restored values to its host through its output port, during a block.

@@ -24,8 +24,12 @@ juce::Array<FactoryPresetStates::Entry> FactoryPresetStates::collect()
         for (auto* attribute : { "channelName", "defaultEditorHeight", "lastEditorHeight", "colourSchemeBrightnessAsDouble", "expertModeAsDouble" })
             xml->removeAttribute (attribute);
 
-        Entry entry { processor.getPresetDisplayName(), {} };
+        Entry entry { processor.getPresetDisplayName(), {}, {} };
         PluginStateXml::pack (*xml, entry.chunk);
+
+        for (int p = 0; p < processor.getParameterSet().size(); ++p)
+            entry.parameterValues.add ({ processor.getParameterID (p), processor.getParameter (p) });
+
         entries.add (std::move (entry));
     }
 

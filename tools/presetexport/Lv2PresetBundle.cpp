@@ -38,13 +38,26 @@ juce::String Lv2PresetBundle::write (const juce::Array<FactoryPresetStates::Entr
                  << "\trdfs:label " << quoted (preset.name) << " ;\n"
                  << "\trdfs:seeAlso <presets.ttl> .\n\n";
 
-        // The framework's LV2 adapter restores a whole state from this one string property, in the
-        // encoding its own state save writes.
+        // The port values let a host set its own controls to the preset; the plug-in restores its
+        // whole state from the one string property, in the encoding its own state save writes.
         states << "\n<" << presetUri (i) << ">\n"
                << "\ta pset:Preset ;\n"
                << "\tlv2:appliesTo <" << uri << "> ;\n"
-               << "\trdfs:label " << quoted (preset.name) << " ;\n"
-               << "\tstate:state [\n"
+               << "\trdfs:label " << quoted (preset.name) << " ;\n";
+
+        if (! preset.parameterValues.isEmpty())
+        {
+            states << "\tlv2:port ";
+
+            for (int p = 0; p < preset.parameterValues.size(); ++p)
+                states << (p == 0 ? "[\n" : " , [\n")
+                       << "\t\tlv2:symbol " << quoted (preset.parameterValues.getReference (p).first) << " ;\n"
+                       << "\t\tpset:value " << juce::String ((double) preset.parameterValues.getReference (p).second, 6) << "\n\t]";
+
+            states << " ;\n";
+        }
+
+        states << "\tstate:state [\n"
                << "\t\t<" << uri << ":StateString> " << quoted (preset.chunk.toBase64Encoding()) << "\n"
                << "\t] .\n";
     }
