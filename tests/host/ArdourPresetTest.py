@@ -1,11 +1,12 @@
 """Wydenza's presets in the DAW Debian 12 ships: Ardour 7.3, headless (ardour7-lua, dummy backend, its own
 config and cache folders in a throw-away home). The plug-ins are laid out as the package installs them,
 Ardour's out-of-process scanners index the VST3 and VST 2.4 ones first, as Ardour itself does, and then a
-session with a stereo track loads Wydenza in LV2, VST3 and VST 2.4 in turn. Every preset Ardour lists is
-applied through Ardour's preset API under a timeout (a frozen host is a failure, not a hung test), and
-its values must reach the plug-in: read back through Ardour's controls for VST3 and VST 2.4, and for LV2,
-whose controls Ardour does not update from a preset, from the plug-in's state in the saved session. The
-editor settings the session's state holds must survive a preset.
+session with a stereo track loads Wydenza in LV2, VST3 and VST 2.4 in turn; the LV2 bundle is there twice,
+in a user folder and a system folder, as after a build and the package. Ardour's controls must list the
+17 parameters (VST 2.4, addressed by index, keeps its empty slots) at their defaults. Every preset Ardour
+lists is applied through Ardour's preset API under a timeout (a frozen host is a failure, not a hung
+test), and its values must reach Ardour's controls, and for LV2 also the plug-in's state in the saved
+session, whose editor settings must survive a preset. A reopened session restores the values.
 
 usage: ArdourPresetTest.py LV2_BUNDLE VST3_BUNDLE VST_SO PRESET_EXPORTER"""
 import glob
@@ -108,7 +109,9 @@ def lay_out_plugins(test, lv2_bundle, vst3_bundle, vst_so):
     the package puts them too, which no host searches."""
     root = os.path.join(test.home, "plugins")
     lv2, vst3, lxvst = (os.path.join(root, kind) for kind in ("lv2", "vst3", "lxvst"))
+    user_lv2 = os.path.join(test.home, ".lv2")
     shutil.copytree(lv2_bundle, os.path.join(lv2, "Wydenza.lv2"))
+    shutil.copytree(lv2_bundle, os.path.join(user_lv2, "Wydenza.lv2"))
     shutil.copytree(vst3_bundle, os.path.join(vst3, "Wydenza.vst3"))
     os.makedirs(lxvst)
     shutil.copy(vst_so, os.path.join(lxvst, "Wydenza.so"))
@@ -116,7 +119,7 @@ def lay_out_plugins(test, lv2_bundle, vst3_bundle, vst_so):
     past = time.time() - 120
     for path in glob.glob(os.path.join(root, "**"), recursive=True):
         os.utime(path, (past, past))
-    test.env.update(LV2_PATH=lv2, VST3_PATH=vst3, LXVST_PATH=lxvst, XDG_CACHE_HOME=os.path.join(test.home, ".cache"))
+    test.env.update(LV2_PATH=user_lv2 + ":" + lv2, VST3_PATH=vst3, LXVST_PATH=lxvst, XDG_CACHE_HOME=os.path.join(test.home, ".cache"))
     return os.path.join(vst3, "Wydenza.vst3"), os.path.join(lxvst, "Wydenza.so")
 
 
@@ -147,8 +150,20 @@ def main():
             session = ArdourSession(test, os.path.join(test.home, "sessions", label.replace(" ", "").replace(".", "")),
                                     plugin_type, plugin_id)
             facts, ok = session.step("create", 120)
-            if not test.check(ok and facts[0][0] == "CREATED", "%s: Ardour makes a session with Wydenza on a stereo track" % label):
+            if not test.check(ok and ["CREATED"] == [f[0] for f in facts if f[0] == "CREATED"],
+                              "%s: Ardour makes a session with Wydenza on a stereo track" % label):
                 continue
+            # Besides the plug-in's own, each format has controls of its own for the host: LV2's freewheeling
+            # and enabled ports (marked not for display) and the VST3 wrapper's host-bypass, listed last.
+            listed = [f[1] for f in facts if f[0] == "DEFAULT"]
+            own = [name for name in listed if name not in ("Free Wheeling", "Enabled")]
+            own = own[:-1] if plugin_type == 7 and own[-1:] == ["Bypass"] else own
+            expected_list = list(factory["Init"]) + (["reserved"] * 33 if plugin_type == 4 else [])
+            test.check(own == expected_list, "%s: Ardour's controls list the plug-in's %d parameters%s"
+                       % (label, len(expected_list), "" if own == expected_list else ": " + str(listed)))
+            defaults = {f[1]: float(f[2]) for f in facts if f[0] == "DEFAULT"}
+            wrong = {k: (defaults.get(k), v) for k, v in factory["Init"].items() if abs(defaults.get(k, -1.0) - v) > 1e-6}
+            test.check(not wrong, "%s: Ardour's controls start at the defaults%s" % (label, " " + str(wrong) if wrong else ""))
 
             if plugin_type == 2:
                 session.set_lv2_editor_settings()
@@ -173,7 +188,9 @@ def main():
                     state = session.lv2_state("preset-" + number)
                     if not test.check(state is not None, "LV2 %s: the saved session holds the plug-in's state" % preset):
                         continue
-                    values = {k: float(v) for k, v in state.attrib.items() if k in factory[preset]}
+                    in_state = {k: float(v) for k, v in state.attrib.items() if k in factory[preset]}
+                    wrong = {k: (in_state.get(k), v) for k, v in factory[preset].items() if abs(in_state.get(k, -1.0) - v) > 1e-6}
+                    test.check(not wrong, "LV2 %s: the preset's values reach the plug-in's state%s" % (preset, " " + str(wrong) if wrong else ""))
                     test.check(state.get("programName") == preset, "LV2 %s: the plug-in's preset is named so" % preset)
                     kept = {k: state.get(k) for k in EDITOR_SETTINGS}
                     test.check(all(same_setting(kept[k], v) for k, v in EDITOR_SETTINGS.items()),
@@ -183,16 +200,15 @@ def main():
                     expected = dict(factory["Init"], StereoWidth=0.9)
 
                 wrong = {k: (values.get(k), v) for k, v in expected.items() if abs(values.get(k, -1.0) - v) > 1e-6}
-                test.check(not wrong, "%s %s: the preset's values reach the plug-in%s" % (label, preset, " " + str(wrong) if wrong else ""))
+                test.check(not wrong, "%s %s: Ardour's controls show the preset's values%s" % (label, preset, " " + str(wrong) if wrong else ""))
 
             # A session opened again restores the plug-in through the host's state path (no preset lock).
+            # It was saved after the last preset.
+            expected = factory[loading[-1][2]] if plugin_type == 2 and loading else dict(factory["Init"], StereoWidth=0.9)
             facts, ended = session.step("values", 120)
             values = {f[1]: float(f[2]) for f in facts if f[0] == "VALUE"}
-            if plugin_type != 2:
-                test.check(ended and abs(values.get("StereoWidth", -1) - 0.9) < 1e-6,
-                           "%s: the reopened session restores the plug-in's values" % label)
-            else:
-                test.check(ended, "LV2: the reopened session opens")
+            wrong = {k: (values.get(k), v) for k, v in expected.items() if abs(values.get(k, -1.0) - v) > 1e-6}
+            test.check(ended and not wrong, "%s: the reopened session restores the values%s" % (label, " " + str(wrong) if wrong else ""))
 
     test.run_test(body)
 

@@ -1,8 +1,8 @@
 -- Drives Debian's Ardour headless (ardour7-lua) for ArdourPresetTest.py. Environment:
 --   SESSION_DIR, SESSION_NAME      the session folder and name
 --   PLUGIN_TYPE, PLUGIN_ID         ARDOUR.PluginType number and the id or name Ardour knows the plug-in by
---   STEP                           "create": a new session with a stereo track and the plug-in, StereoWidth
---                                  set to 0.9, saved; "presets": open it, apply every preset Ardour lists
+--   STEP                           "create": a new session with a stereo track and the plug-in, its
+--                                  controls' values printed as "DEFAULT", StereoWidth set to 0.9, saved; "presets": open it, apply every preset Ardour lists
 --                                  through its preset API, save a snapshot "preset-N" after each;
 --                                  "values": open it and print the plug-in's values
 -- Each line of the output is one fact, tab-separated, for the test to read; "LOADING" comes before a
@@ -13,28 +13,31 @@ local function say (...)
     io.stdout:flush ()
 end
 
-local function printValues (proc)
+-- Ardour numbers a plug-in's controls (inputs and outputs) in port order; audio and event ports are
+-- parameters too, but not controls.
+local function forEachInputControl (proc, fn)
     local plugin = proc:to_insert ():plugin (0)
     local control = 0
     for i = 0, plugin:parameter_count () - 1 do
-        if plugin:parameter_is_input (i) then
-            local value = ARDOUR.LuaAPI.get_processor_param (proc, control, true)
-            say ("VALUE", plugin:parameter_label (i), string.format ("%.9g", value))
-            control = control + 1
-        end
-    end
-end
-
-local function controlNumber (proc, label)
-    local plugin = proc:to_insert ():plugin (0)
-    local control = 0
-    for i = 0, plugin:parameter_count () - 1 do
-        if plugin:parameter_is_input (i) then
-            if plugin:parameter_label (i) == label then return control end
+        if plugin:parameter_is_control (i) then
+            if plugin:parameter_is_input (i) then
+                if fn (plugin:parameter_label (i), control) then return control end
+            end
             control = control + 1
         end
     end
     return nil
+end
+
+local function printValues (proc, tag)
+    forEachInputControl (proc, function (label, control)
+        local value = ARDOUR.LuaAPI.get_processor_param (proc, control, true)
+        say (tag or "VALUE", label, string.format ("%.9g", value))
+    end)
+end
+
+local function controlNumber (proc, label)
+    return forEachInputControl (proc, function (l) return l == label end)
 end
 
 local function wydenzaOn (session)
@@ -63,6 +66,7 @@ if step == "create" then
         return
     end
     track:add_processor_by_index (proc, 0, nil, true)
+    printValues (proc, "DEFAULT")
     local width = controlNumber (proc, "StereoWidth")
     if width ~= nil then ARDOUR.LuaAPI.set_processor_param (proc, width, 0.9) end
     say ("CREATED", proc:name ())
