@@ -46,6 +46,7 @@ done
 
 # Each copy is made in full beside the home folder's plug-in folders and then renamed into place, so a
 # failed copy never leaves a half bundle where hosts look.
+mkdir -p "$HOME"
 staging="$(mktemp -d "$HOME/.wydenza-install.XXXXXX")"
 trap 'rm -rf "$staging"' EXIT
 for i in "${!user_copies[@]}"; do
