@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build's plug-ins for the current user, unless the wydenza package is installed. Hosts would
 # otherwise see two copies of each plug-in: Ardour lists the VST3 twice, and for LV2 it runs the DSP from
-# ~/.lv2 (lilv keeps the first bundle of a URI) with the editor from /usr/lib/lv2, which crashes when the
+# ~/.lv2 (lilv keeps the first bundle of a URI) with the editor from /usr/lib/lv2, and crashes when the
 # two builds differ. With the package installed, the copies this script put here earlier are removed.
 #
 # usage: install-user-plugins.sh ARTEFACTS_FOLDER   (the build's Wydenza_artefacts/Release)

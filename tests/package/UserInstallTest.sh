@@ -1,48 +1,29 @@
 #!/usr/bin/env bash
 # scripts/install-user-plugins.sh against a stub dpkg-query: without the wydenza package it installs the
-# plug-ins for the user; with the package it installs none and removes the copies it made before. Files
-# of other plug-ins in the same folders are never touched.
+# plug-ins for the user; with it, it installs none and removes its earlier copies, never other files.
 set -u
 script="$(cd "$(dirname "$0")/../.." && pwd)/scripts/install-user-plugins.sh"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 passed=0 failed=0
+check() { if "${@:2}" > /dev/null 2>&1; then passed=$((passed + 1)); else failed=$((failed + 1)) && echo "FAILED: $1"; fi; }
 
-check() # what, then a command that succeeds when it holds
-{
-    local what="$1"
-    shift
-    if "$@" > /dev/null 2>&1; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1)) && echo "FAILED: $what"
-    fi
-}
-
-# A build's artefacts, each file naming itself so that a copy can be told from a stale one.
-artefacts="$work/artefacts"
-for file in LV2/Wydenza.lv2/manifest.ttl LV2/Wydenza.lv2/libWydenza.so VST3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so \
-    VST/libWydenza.so; do
-    mkdir -p "$(dirname "$artefacts/$file")" && echo "new build: $file" > "$artefacts/$file"
+artefacts="$work/artefacts" # each file names itself, so a copy can be told from a stale one
+for file in LV2/Wydenza.lv2/manifest.ttl VST3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so VST/libWydenza.so; do
+    mkdir -p "$(dirname "$artefacts/$file")" && echo "built: $file" > "$artefacts/$file"
 done
-
-# dpkg-query answers for wydenza only, with the status in $STUB_STATUS ("absent": no such package).
-mkdir -p "$work/bin"
-cat > "$work/bin/dpkg-query" << 'EOF'
-#!/bin/sh
-for last; do :; done
-[ "$last" = wydenza ] && [ "$STUB_STATUS" != absent ] || { echo "dpkg-query: no packages found matching $last" >&2; exit 1; }
-printf '%s' "$STUB_STATUS"
-EOF
+# dpkg-query answers for wydenza only, with the status $STUB_STATUS ("absent": dpkg knows no such package).
+# shellcheck disable=SC2016 # the stub's own variables
+mkdir -p "$work/bin" && printf '%s\n' '#!/bin/sh' 'for last; do :; done' \
+    '[ "$last" = wydenza ] && [ "$STUB_STATUS" != absent ] && printf %s "$STUB_STATUS" || exit 1' > "$work/bin/dpkg-query"
 chmod +x "$work/bin/dpkg-query"
+run() { STUB_STATUS="$1" PATH="$work/bin:$PATH" bash "$script" "$artefacts"; }
 
 ours=(.lv2/Wydenza.lv2 .vst3/Wydenza.vst3 .vst/Wydenza.so)
 built=(LV2/Wydenza.lv2 VST3/Wydenza.vst3 VST/libWydenza.so)
-others=(.lv2/Other.lv2/manifest.ttl .vst3/Other.vst3/Contents/x86_64-linux/Other.so .vst/Other.so .vst/Wydenza.so.bak
-    .lxvst/Wydenza.so)
-
-# package status | user copies before: none, stale (an older build) or earlier (made by this script) |
-# after: installed (the build's copies) or removed | a line the user must read
+others=(.lv2/Other.lv2/manifest.ttl .vst3/Other.vst3/x.so .vst/Other.so .vst/Wydenza.so.bak .lxvst/Wydenza.so)
+# package status | user copies before: none, stale (an older build's) or earlier (this script's) |
+# copies after: installed (the build's) or removed | a line the user must read
 cases=(
     "absent|none|installed|installed for the current user only (the wydenza package is not installed)"
     "config-files|stale|installed|installed for the current user only"
@@ -53,14 +34,14 @@ cases=(
 for row in "${cases[@]}"; do
     IFS='|' read -r status before after message <<< "$row"
     name="package $status, copies $before"
-    export HOME="$work/home-${status}-$before" XDG_CONFIG_HOME="$work/home-${status}-$before/.config"
-    for file in "${others[@]}"; do mkdir -p "$(dirname "$HOME/$file")" && echo "not ours: $file" > "$HOME/$file"; done
+    export HOME="$work/home-$status-$before" XDG_CONFIG_HOME="$work/home-$status-$before/.config"
+    for file in "${others[@]}"; do mkdir -p "$(dirname "$HOME/$file")" && echo "other: $file" > "$HOME/$file"; done
     case "$before" in
-        stale) mkdir -p "$HOME/${ours[0]}" "$HOME/${ours[1]}" && echo old | tee "$HOME/${ours[0]}/stale" "$HOME/${ours[1]}/stale" "$HOME/${ours[2]}" > /dev/null ;;
-        earlier) STUB_STATUS=absent PATH="$work/bin:$PATH" bash "$script" "$artefacts" > /dev/null ;;
+        stale) mkdir -p "$HOME/${ours[0]}" "$HOME/${ours[1]}" &&
+            echo old | tee "$HOME/${ours[0]}/stale" "$HOME/${ours[1]}/stale" "$HOME/${ours[2]}" > /dev/null ;;
+        earlier) run absent > /dev/null ;;
     esac
-
-    STUB_STATUS="$status" PATH="$work/bin:$PATH" bash "$script" "$artefacts" > "$work/out" 2>&1
+    run "$status" > "$work/out" 2>&1
     check "$name: exits 0" test $? -eq 0
     check "$name: says '$message'" grep -qF -- "$message" "$work/out"
     for i in "${!ours[@]}"; do
@@ -70,11 +51,8 @@ for row in "${cases[@]}"; do
             check "$name: no ~/${ours[$i]}" test ! -e "$HOME/${ours[$i]}"
         fi
     done
-    for file in "${others[@]}"; do
-        check "$name: ~/$file untouched" grep -qx "not ours: $file" "$HOME/$file"
-    done
-    check "$name: nothing left of the staging" bash -c "! ls -A '$HOME' | grep -q wydenza-install"
+    for file in "${others[@]}"; do check "$name: ~/$file untouched" grep -qx "other: $file" "$HOME/$file"; done
+    check "$name: no staging folder left" bash -c "! ls -A '$HOME' | grep -q wydenza-install"
 done
-
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
