@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job on a fresh Debian 12 machine: install what is needed, build every format and the Debian
-# package, install the plug-ins for the current user and render the built-in demo with the offline renderer.
+# package, install the plug-ins for the current user (only while the package is not installed, so that hosts
+# never see two copies) and render the built-in demo with the offline renderer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,12 +16,7 @@ cmake --build "$build_dir" --target Wydenza_VST Wydenza_VST3 Wydenza_LV2 Wydenza
 package="$(sed -n 's/^CPack: - package: \(.*\.deb\) generated\.$/\1/p' "$build_dir/cpack.log")"
 
 artefacts="$build_dir/Wydenza_artefacts/Release"
-mkdir -p "$HOME/.vst" "$HOME/.vst3" "$HOME/.lv2"
-install -m 755 "$artefacts/VST/libWydenza.so" "$HOME/.vst/Wydenza.so"
-rm -rf "$HOME/.vst3/Wydenza.vst3" "$HOME/.lv2/Wydenza.lv2"
-cp -r "$artefacts/VST3/Wydenza.vst3" "$HOME/.vst3/"
-cp -r "$artefacts/LV2/Wydenza.lv2" "$HOME/.lv2/"
-echo "installed: ~/.vst/Wydenza.so, ~/.vst3/Wydenza.vst3, ~/.lv2/Wydenza.lv2"
+bash scripts/install-user-plugins.sh "$artefacts"
 echo "standalone app: $artefacts/Standalone/Wydenza"
 echo "Debian package: $package (install it with: sudo apt install $package)"
 
