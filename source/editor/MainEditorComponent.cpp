@@ -399,7 +399,8 @@ void MainEditorComponent::setColourScheme (float brightness)
     editor.getLookAndFeelV1().schemeColour = panelBoxColour;
     controls->applyColourScheme (brightness);
     processor.colourSchemeBrightness = brightness;
-    repaint();
+    // The editor too: the margins around the panel take its base colour.
+    editor.repaint();
 }
 
 void MainEditorComponent::setBypassState (bool on)

@@ -2,9 +2,14 @@
 
 #include "widgets/Palette.h"
 
+juce::Colour PanelBackground::baseColour (float schemeBrightness)
+{
+    return paletteDarkGrey.brighter (schemeBrightness);
+}
+
 void PanelBackground::drawUncached (juce::Graphics& g, int width, int height, float schemeBrightness)
 {
-    const auto base = paletteDarkGrey.brighter (schemeBrightness);
+    const auto base = baseColour (schemeBrightness);
     g.setColour (base);
     g.fillAll();
 

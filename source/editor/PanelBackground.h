@@ -14,6 +14,9 @@ public:
     /** Draws the background for a panel of the given size and scheme brightness. */
     void draw (juce::Graphics&, int width, int height, float schemeBrightness);
 
+    /** The colour the strokes vary around, for a scheme brightness. */
+    static juce::Colour baseColour (float schemeBrightness);
+
     /** Draws the background afresh, stroke by stroke, with no cached image. */
     static void drawUncached (juce::Graphics&, int width, int height, float schemeBrightness);
 

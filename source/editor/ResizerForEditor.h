@@ -4,7 +4,11 @@
 
 class MainEditorComponent;
 
-/** The editor's resize corner: tells the main panel when a drag starts and ends. */
+/**
+    The editor's resize corner: tells the main panel when a drag starts and ends. A host may hold the
+    editor at another shape than the panel's, so a drag starts from the panel's size and the panel's
+    corner follows the pointer.
+*/
 class ResizerForEditor : public juce::ResizableCornerComponent
 {
 public:
@@ -12,10 +16,14 @@ public:
     ResizerForEditor (juce::Component* componentToResize, juce::ComponentBoundsConstrainer* constrainerToUse, MainEditorComponent* mainPanel);
 
     void mouseDown (const juce::MouseEvent&) override;
+    void mouseDrag (const juce::MouseEvent&) override;
     void mouseUp (const juce::MouseEvent&) override;
 
 private:
+    juce::Component::SafePointer<juce::Component> target;
+    juce::ComponentBoundsConstrainer* constrainer;
     MainEditorComponent* mainPanel;
+    juce::Rectangle<int> boundsAtDragStart;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ResizerForEditor)
 };

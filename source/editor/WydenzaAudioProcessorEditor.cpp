@@ -2,6 +2,7 @@
 
 #include "BinaryData.h"
 #include "MainEditorComponent.h"
+#include "PanelBackground.h"
 #include "ProportionalLayout.h"
 #include "ResizerForEditor.h"
 #include "SignalScopeReader.h"
@@ -9,7 +10,6 @@
 #include "widgets/CvxQ7LookAndFeelV1.h"
 #include "widgets/CvxQ7StereoVuMeterComponent.h"
 #include "widgets/FittedText.h"
-#include "widgets/Palette.h"
 
 WydenzaAudioProcessorEditor::WydenzaAudioProcessorEditor (WydenzaAudioProcessor& processorToEdit)
     : juce::AudioProcessorEditor (processorToEdit),
@@ -89,30 +89,54 @@ int WydenzaAudioProcessorEditor::usableStoredHeight() const noexcept
     return 540;
 }
 
+juce::Rectangle<int> WydenzaAudioProcessorEditor::panelBoundsWithin (juce::Rectangle<int> area) noexcept
+{
+    const auto width = juce::jmax (0, area.getWidth());
+    const auto height = juce::jmax (0, area.getHeight());
+
+    if ((float) width >= (float) height * aspectRatio)
+        return area.withSizeKeepingCentre (juce::jmin (width, widthForHeight (height)), height);
+
+    return area.withSizeKeepingCentre (width, juce::jmin (height, juce::roundToInt ((float) width / aspectRatio)));
+}
+
 void WydenzaAudioProcessorEditor::resized()
 {
+    const auto panelBounds = panelBoundsWithin (getLocalBounds());
+
     // The height is stored first: the panel's children (the info screen) read it while being laid out.
-    currentHeight = getHeight();
-    audioProcessor.lastEditorHeight = currentHeight;
+    // A host that collapses its window to nothing must not lose the user's size.
+    currentHeight = panelBounds.getHeight();
+
+    if (WydenzaAudioProcessor::isUsableEditorHeight (currentHeight))
+        audioProcessor.lastEditorHeight = currentHeight;
 
     if (mainPanel != nullptr)
-        mainPanel->setBounds (getLocalBounds());
+        mainPanel->setBounds (panelBounds);
 
     if (resizer != nullptr)
-        resizer->setBoundsRelative (0.9393333f, 0.909f, 0.05f, 0.075f);
+        resizer->setBounds ((juce::Rectangle<float> (0.9393333f, 0.909f, 0.05f, 0.075f) * juce::Point<float> ((float) panelBounds.getWidth(), (float) panelBounds.getHeight())).toNearestInt() + panelBounds.getPosition());
 }
 
 void WydenzaAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    // Only seen while the panel skips its background during a corner drag.
-    const auto w = (float) widthForHeight (currentHeight);
-    const auto h = (float) currentHeight;
+    // The panel's own base colour, so that margins left by a host's frame read as part of the panel.
+    const auto brightness = mainPanel != nullptr ? mainPanel->getSchemeBrightness() : audioProcessor.colourSchemeBrightness.load();
+    g.fillAll (PanelBackground::baseColour (brightness));
 
-    g.fillAll (paletteDarkGrey.brighter (audioProcessor.colourSchemeBrightness));
+    if (mainPanel == nullptr || mainPanel->getBounds().isEmpty())
+        return;
+
+    // Only seen while the panel skips its background during a corner drag.
+    const auto panelBounds = mainPanel->getBounds();
+    const auto x = (float) panelBounds.getX();
+    const auto y = (float) panelBounds.getY();
+    const auto w = (float) panelBounds.getWidth();
+    const auto h = (float) panelBounds.getHeight();
 
     juce::Path arrows;
     const auto addArrow = [&] (float x1, float y1, float x2, float y2)
-    { arrows.addArrow ({ x1 * w, y1 * h, x2 * w, y2 * h }, 0.1f * h, 0.2f * h, 0.2f * h); };
+    { arrows.addArrow ({ x + x1 * w, y + y1 * h, x + x2 * w, y + y2 * h }, 0.1f * h, 0.2f * h, 0.2f * h); };
 
     addArrow (0.4f, 0.4f, 0.2f, 0.2f);
     addArrow (0.6f, 0.4f, 0.8f, 0.2f);
@@ -122,7 +146,8 @@ void WydenzaAudioProcessorEditor::paint (juce::Graphics& g)
     g.fillPath (arrows);
 
     g.setFont (editorFont->withHeight (0.2f * h * 0.5f));
-    FittedText::draw (g, *this, "RESIZING", juce::Rectangle<int> ((int) (0.4f * w), (int) (0.4f * h), (int) (0.2f * w), (int) (0.2f * h)).toFloat(), juce::Justification::centred, 1, 0.7f);
+    const auto textArea = juce::Rectangle<int> ((int) (0.4f * w), (int) (0.4f * h), (int) (0.2f * w), (int) (0.2f * h)) + panelBounds.getPosition();
+    FittedText::draw (g, *this, "RESIZING", textArea.toFloat(), juce::Justification::centred, 1, 0.7f);
 }
 
 void WydenzaAudioProcessorEditor::timerCallback()

@@ -12,11 +12,12 @@ class MainEditorComponent;
 class SignalScopeReader;
 
 /**
-    The editor window: the main panel filling it, a resize corner that keeps the 3 : 2 aspect within
-    limits taken from the main display, and a "RESIZING" screen under the panel while the corner is
-    dragged. Its 70 ms timer is the only way news from the processor reaches the panel: meter peaks,
-    refresh requests, parameters the host changed and the undo state, all published by the processor
-    as atomic values and flags that any thread may set.
+    The editor window: the main panel at 3 : 2, as large as fits and centred (a host may give the
+    window any shape; the margins take the panel's base colour), a resize corner on the panel that
+    keeps the aspect within limits taken from the main display, and a "RESIZING" screen under the
+    panel while the corner is dragged. Its 70 ms timer is the only way news from the processor
+    reaches the panel: meter peaks, refresh requests, parameters the host changed and the undo
+    state, all published by the processor as atomic values and flags that any thread may set.
 */
 class WydenzaAudioProcessorEditor : public juce::AudioProcessorEditor,
                                     public juce::Timer
@@ -50,6 +51,9 @@ public:
 
     /** The width for a height at the fixed aspect ratio. */
     static int widthForHeight (int height) noexcept;
+
+    /** The largest rectangle at the fixed aspect ratio inside an area, centred in it (empty for an empty area). */
+    static juce::Rectangle<int> panelBoundsWithin (juce::Rectangle<int> area) noexcept;
 
 private:
     /** The stored height, or the default one when the stored one cannot give a usable window. */

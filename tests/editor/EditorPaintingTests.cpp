@@ -118,3 +118,26 @@ TEST_F (EditorFixture, ScreenshotsOfEveryLookAtTwoSizes)
                 click (*b);
     }
 }
+
+TEST_F (EditorFixture, AnyHostFrameShowsThePanelFittedAndCentredOnItsBaseColour)
+{
+    const std::tuple<int, int, int, int> framesAndPanels[] = { { 1300, 800, 1200, 800 }, { 810, 800, 810, 540 }, { 600, 900, 600, 400 }, { 2000, 500, 750, 500 }, { 1300, 700, 1050, 700 }, { 810, 540, 810, 540 }, { 200, 150, 200, 133 }, { 1, 1, 1, 1 }, { 0, 0, 0, 0 } };
+
+    for (const auto& [w, h, panelW, panelH] : framesAndPanels)
+    {
+        panel().setColourScheme (panel().getSchemeBrightness() > 0.0f ? 0.0f : 0.3f);
+        editor->setSize (w, h);
+        EXPECT_EQ (panel().getBounds(), juce::Rectangle<int> ((w - panelW) / 2, (h - panelH) / 2, panelW, panelH)) << w << "x" << h;
+        EXPECT_EQ (processor.lastEditorHeight, panelH < 100 ? 133 : panelH) << w << "x" << h; // a collapsed frame keeps the last usable one
+
+        if (w == 0)
+            continue;
+
+        // With the panel's own area painted over in the base colour, nothing differs from a plain image of it.
+        auto painted = paintEditor (*editor);
+        painted.clear (panel().getBounds(), PanelBackground::baseColour (panel().getSchemeBrightness()));
+        juce::Image plain (juce::Image::ARGB, w, h, false);
+        plain.clear (plain.getBounds(), PanelBackground::baseColour (panel().getSchemeBrightness()));
+        EXPECT_EQ (countDifferences (painted, plain), 0) << w << "x" << h;
+    }
+}

@@ -1,4 +1,5 @@
 #include "EditorFixture.h"
+#include "EditorImages.h"
 
 #include "editor/ChoiceGroup.h"
 #include "editor/ResizerForEditor.h"
@@ -60,15 +61,18 @@ TEST_F (EditorFixture, OpensAtTheStoredHeightAndPlacesEveryControlByItsFractions
 TEST_F (EditorFixture, TheResizeCornerKeepsTheAspectWithinTheDisplayLimitsAndStoresTheHeight)
 {
     auto& corner = editor->getResizer();
-    const std::pair<float, juce::Point<int>> drags[] = { { 2000.0f, { 1296, 864 } }, { -2000.0f, { 405, 270 } }, { 300.0f, { 705, 470 } } };
+    const std::tuple<juce::Point<int>, float, juce::Point<int>> drags[] = { { { 810, 540 }, 2000.0f, { 1296, 864 } }, { { 1296, 864 }, -2000.0f, { 405, 270 } }, { { 405, 270 }, 300.0f, { 705, 470 } }, { { 1000, 600 }, 30.0f, { 930, 620 } }, { { 2000, 500 }, 30.0f, { 780, 520 } }, { { 600, 900 }, 2000.0f, { 1296, 864 } } };
 
-    for (const auto& [distance, expected] : drags)
+    for (const auto& [frame, distance, expected] : drags)
     {
+        editor->setSize (frame.x, frame.y); // the frame of a host, maybe not of the panel's shape
+        EXPECT_TRUE (panel().getBounds().contains (corner.getBounds()));
         const auto start = centreOf (corner);
         mouse (start, {});
         mouse (start, juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier));
         EXPECT_TRUE (panel().isResizing());
         EXPECT_FALSE (find ("BYPASS").isVisible());
+        EXPECT_EQ (paintEditor (*editor).getPixelAt (panel().getX() + panel().getWidth() * 3 / 10, panel().getY() + panel().getHeight() * 3 / 10), juce::Colours::black) << "a RESIZING arrow";
 
         mouse (start + juce::Point<float> (distance, distance * 0.5f), juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier));
         mouse (start + juce::Point<float> (distance, distance * 0.5f), {});
