@@ -317,7 +317,7 @@ TEST_P (HostLoading, SavesAndRestoresItsStateThroughTheFormat)
     second.instance->prepareToPlay (48000.0, 256);
     second.instance->setStateInformation (saved.getData(), (int) saved.getSize());
 
-    // An LV2 plug-in reports restored values to its host through its output port, during a block.
+    // A block after the restore, as a host runs one.
     runSilentBlock (*second.instance);
 
     const auto restored = ownParameters (*second.instance);
