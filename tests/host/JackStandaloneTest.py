@@ -149,7 +149,8 @@ def test():
     with open(os.path.join(s.home, ".asoundrc"), "w") as f:
         f.write('pcm.!default { type file slave.pcm "null" file "%s" format "raw" }\n' % played)
     with open(os.path.join(BUNDLE, "presets.ttl")) as f:
-        state = re.search(r'rdfs:label "%s" ;\s*state:state \[\s*<[^>]+> "([^"]+)"' % re.escape(PRESET), f.read()).group(1)
+        # The preset's port values come between its label and its state.
+        state = re.search(r'rdfs:label "%s" ;(?:(?!rdfs:label)[\s\S])*?state:state \[\s*<[^>]+> "([^"]+)"' % re.escape(PRESET), f.read()).group(1)
     with open(settings_file, "w") as f:
         f.write('<?xml version="1.0" encoding="UTF-8"?>\n<PROPERTIES><VALUE name="audioSetup"><DEVICESETUP deviceType="JACK" '
                 'audioOutputDeviceName="system" audioInputDeviceName="system"/></VALUE><VALUE name="filterState" val="%s"/></PROPERTIES>\n' % state)
