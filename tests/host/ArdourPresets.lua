@@ -48,7 +48,7 @@ local function wydenzaOn (session)
     return nil
 end
 
-AudioEngine:set_backend ("None (Dummy)", "", "")
+AudioEngine:set_backend (os.getenv ("BACKEND") or "None (Dummy)", "", "")
 AudioEngine:start (false)
 
 local dir, name, step = os.getenv ("SESSION_DIR"), os.getenv ("SESSION_NAME"), os.getenv ("STEP")
