@@ -135,14 +135,21 @@ void MainPanelArtwork::paintContent (juce::Graphics& g, const juce::Component& p
 
             if (inClip (area.withSizeKeepingCentre (area.getWidth(), 0.05f * h)))
             {
+                // A caption wider than its area is made smaller rather than squeezed.
+                auto font = regularFont.withHeight (0.05f * h);
+                if (const auto textWidth = font.getStringWidthFloat (text); textWidth > area.getWidth())
+                    font = font.withHeight (font.getHeight() * area.getWidth() / textWidth);
+
                 g.setColour (colour);
-                g.setFont (regularFont.withHeight (0.05f * h));
+                g.setFont (font);
                 FittedText::drawWithin (g, panel, text, area, juce::Justification::centred);
             }
         };
 
+        // In expert mode the choice boxes flank the knob: its caption must stay in the gap between them.
+        const auto widthCaptionWidth = state.expertModeOn ? (layout.areaFor (0.568f, 0.0f, 0.0f, 0.0f).getX() - layout.areaFor (0.3f, 0.0f, 0.099f, 0.0f).getRight()) / h - 0.02f : 0.45f;
         centredText ("PAN", 0.09f, 0.579f, juce::Colours::black);
-        centredText ("STEREO WIDTH", 0.45f, 0.724f, juce::Colours::black.withAlpha (state.monoOn ? 0.2f : 1.0f));
+        centredText ("STEREO WIDTH", widthCaptionWidth, 0.724f, juce::Colours::black.withAlpha (state.monoOn ? 0.2f : 1.0f));
         g.setFont (regularFont);
         caption ("FREQUENCY", 0.71f, 0.31f, 0.105f, 0.025f, juce::Colours::black.withAlpha (state.safeBassOn ? 1.0f : 0.2f), true);
         caption ("PRESET:", 0.23f, 0.101f, 0.04f, 0.0195f, juce::Colours::black, false);

@@ -135,6 +135,8 @@ TEST_F (EditorFixture, AnyHostFrameShowsThePanelFittedAndCentredOnItsBaseColour)
 
         // With the panel's own area painted over in the base colour, nothing differs from a plain image of it.
         auto painted = paintEditor (*editor);
+        if (w == 1300 || w == 810 || w == 600)
+            savePng (painted, "editor-in-host-frame-" + juce::String (w) + "x" + juce::String (h));
         painted.clear (panel().getBounds(), PanelBackground::baseColour (panel().getSchemeBrightness()));
         juce::Image plain (juce::Image::ARGB, w, h, false);
         plain.clear (plain.getBounds(), PanelBackground::baseColour (panel().getSchemeBrightness()));
