@@ -146,8 +146,10 @@ void MainPanelArtwork::paintContent (juce::Graphics& g, const juce::Component& p
             }
         };
 
-        // In expert mode the choice boxes flank the knob: its caption must stay in the gap between them.
-        const auto widthCaptionWidth = state.expertModeOn ? (layout.areaFor (0.568f, 0.0f, 0.0f, 0.0f).getX() - layout.areaFor (0.3f, 0.0f, 0.099f, 0.0f).getRight()) / h - 0.02f : 0.45f;
+        // The expert mode's choice boxes, two columns of two, flank the knobs: the STEREO WIDTH caption
+        // must then stay in the gap between them.
+        constexpr float choiceLeftX = 0.3f, choiceRightX = 0.568f, choiceWidth = 0.099f, choiceHeight = 0.075f;
+        const auto widthCaptionWidth = state.expertModeOn ? (layout.areaFor (choiceRightX, 0.0f, 0.0f, 0.0f).getX() - layout.areaFor (choiceLeftX, 0.0f, choiceWidth, 0.0f).getRight()) / h - 0.02f : 0.45f;
         centredText ("PAN", 0.09f, 0.579f, juce::Colours::black);
         centredText ("STEREO WIDTH", widthCaptionWidth, 0.724f, juce::Colours::black.withAlpha (state.monoOn ? 0.2f : 1.0f));
         g.setFont (regularFont);
@@ -162,10 +164,9 @@ void MainPanelArtwork::paintContent (juce::Graphics& g, const juce::Component& p
 
         if (state.expertModeOn)
         {
-            framedBox (0.568f, 0.585f, 0.099f, 0.075f);
-            framedBox (0.3f, 0.585f, 0.099f, 0.075f);
-            framedBox (0.3f, 0.76f, 0.099f, 0.075f);
-            framedBox (0.568f, 0.76f, 0.099f, 0.075f);
+            for (const auto x : { choiceLeftX, choiceRightX })
+                for (const auto y : { 0.585f, 0.76f })
+                    framedBox (x, y, choiceWidth, choiceHeight);
         }
     }
 

@@ -44,20 +44,25 @@ def start_ardour(folder, attempts=10):
     too), and the server then drops it. Such a start is retried with a fresh server."""
     for attempt in range(1, attempts + 1):
         log_path = os.path.join(s.home, "ardour-%d.log" % attempt)
-        jack = s.start(["jackd", "--no-realtime", "-d", "dummy", "-r", "48000", "-p", "512"])
-        if s.wait_until(lambda: s.run("jack_wait", "--check").stdout.strip() == "running", 10):
-            with open(log_path, "w") as log:
-                ardour = s.start(["ardour", "-n", "-a", folder], stdout=log, stderr=subprocess.STDOUT)
-            opened = s.wait_until(lambda: s.visible_windows("gui - Ardour") or ardour.poll() is not None, 90)
-            time.sleep(4)
-            if opened and ardour.poll() is None and "JACK HALTED" not in open(log_path, errors="replace").read():
-                print("Ardour runs on JACK (start %d)" % attempt)
-                return ardour
-            ardour.kill()
-            ardour.wait()
-        jack.terminate()
-        jack.wait()
+        jack = s.start_jack()
+        if jack is None:
+            return None
+        with open(log_path, "w") as log:
+            ardour = s.start(["ardour", "-n", "-a", folder], stdout=log, stderr=subprocess.STDOUT)
+        opened = s.wait_until(lambda: s.visible_windows("gui - Ardour") or ardour.poll() is not None, 90)
+        time.sleep(4)
+        if opened and ardour.poll() is None and "JACK HALTED" not in open(log_path, errors="replace").read():
+            print("Ardour runs on JACK (start %d)" % attempt)
+            return ardour
+        ardour.kill()
+        ardour.wait()
+        stop(jack)
     return None
+
+
+def stop(process):
+    process.terminate()
+    process.wait()
 
 
 def test():
@@ -72,16 +77,15 @@ def test():
     s.env.update(LV2_PATH=user + ":" + system, XDG_CACHE_HOME=os.path.join(s.home, ".cache"))
 
     folder = os.path.join(s.home, "sessions", "gui")
-    if not s.start_jack():
+    server = s.start_jack()
+    if server is None:
         return
     made = s.run("env", "BACKEND=JACK", "SESSION_DIR=" + folder, "SESSION_NAME=gui", "PLUGIN_TYPE=2",
                  "PLUGIN_ID=urn:zelvora:wydenza", "STEP=create", "ardour7-lua", LUA_DRIVER, timeout=120)
     if not s.check("CREATED" in made.stdout, "Ardour makes a session with the LV2 version on a stereo track"):
         return
     session_file = os.path.join(folder, "gui.ardour")
-    server = s.processes.pop()  # the server the session was made with; each start of Ardour gets its own
-    server.terminate()
-    server.wait()
+    stop(server)  # the server the session was made with; each start of Ardour gets its own
 
     ardour = start_ardour(folder)
     if not s.check(ardour is not None, "Ardour's GUI opens the session on JACK"):

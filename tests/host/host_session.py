@@ -42,9 +42,10 @@ class Session:
             self.env["DISPLAY"] = ":" + display_number.readline().strip()
 
     def start_jack(self):
-        self.start(["jackd", "--no-realtime", "-d", "dummy", "-r", "48000", "-p", "512"])
+        """The server's process once it runs, else None."""
+        server = self.start(["jackd", "--no-realtime", "-d", "dummy", "-r", "48000", "-p", "512"])
         ready = self.wait_until(lambda: self.run("jack_wait", "--check").stdout.strip() == "running", 10)
-        return self.check(ready, "a JACK dummy server runs as " + self.env["JACK_DEFAULT_SERVER"])
+        return server if self.check(ready, "a JACK dummy server runs as " + self.env["JACK_DEFAULT_SERVER"]) else None
 
     def jack_ports(self):
         return self.run("jack_lsp").stdout.split()
