@@ -1,6 +1,6 @@
-# After the framework has written the LV2 bundle's manifest (its own post-build step, added first, so it
-# runs first), the factory presets are written into the bundle. The exporter makes processors, which open
-# the per-user settings file: it gets a home folder inside the build folder.
+# After each link of the LV2 module the exporter writes the bundle's Turtle (manifest, plug-in, UI) and the
+# factory presets beside it. The exporter makes processors, which open the per-user settings file: it gets
+# a home folder inside the build folder.
 set(wydenza_export_home "${CMAKE_BINARY_DIR}/preset-export-home")
 if(TARGET Wydenza_LV2)
     add_dependencies(Wydenza_LV2 wydenza-preset-export)

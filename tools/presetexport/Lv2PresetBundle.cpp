@@ -12,7 +12,7 @@ juce::String Lv2PresetBundle::write (const juce::Array<FactoryPresetStates::Entr
     if (! manifestFile.existsAsFile() || manifestFile.getSize() > 1024 * 1024)
         return "no usable manifest.ttl in " + bundle.getFullPathName();
 
-    // The framework lists its program presets last; they are replaced, so that running this twice
+    // Presets are listed last; any listed before are replaced, so that running this twice
     // gives the same files.
     auto manifest = manifestFile.loadFileAsString();
     const auto firstPreset = manifest.indexOf ("<" + uri + ":preset");

@@ -3,7 +3,7 @@
 #include "FactoryPresetStates.h"
 
 /** Writes the factory presets into a built LV2 bundle: their states go to presets.ttl, and the
-    bundle's manifest.ttl lists them (in place of the one program preset the framework lists there), so
+    bundle's manifest.ttl lists them (replacing any it listed before), so
     hosts find them when they scan. Preset URIs are the framework's own pattern, "<plug-in URI>:presetN".
 */
 class Lv2PresetBundle

@@ -1,13 +1,15 @@
-// Writes the factory presets into the built plug-in bundles at build time, from the same table the
-// plug-in uses.
+// Writes the LV2 bundle's description and the factory presets into the built plug-in bundles at build
+// time, from the same tables the plug-in uses.
 //
 // usage: wydenza-preset-export [--lv2 LV2_BUNDLE_FOLDER] [--vst3 VST3_PRESETS_ROOT]
 //        wydenza-preset-export --values   (each preset's parameter values as JSON, for host tests)
 
+#include "Lv2BundleTurtle.h"
 #include "Lv2PresetBundle.h"
 #include "Vst3PresetFolder.h"
 #include "presets/FactoryPresets.h"
 #include "processor/PluginStateXml.h"
+#include "processor/WydenzaAudioProcessor.h"
 
 #include <juce_events/juce_events.h>
 
@@ -71,6 +73,14 @@ int main (int argc, char** argv)
     juce::String error;
     if (presets.size() != FactoryPresets::numPresets)
         error = "the plug-in gave no state for some factory presets";
+    if (error.isEmpty() && lv2 >= 0)
+    {
+        // The processor as an LV2 host sees it: the parameters without the reserved slots.
+        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_LV2);
+        WydenzaAudioProcessor processor;
+        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+        error = Lv2BundleTurtle (folder (lv2), "libWydenza.so").write (processor);
+    }
     if (error.isEmpty() && lv2 >= 0)
         error = Lv2PresetBundle (folder (lv2), JucePlugin_LV2URI).write (presets);
     if (error.isEmpty() && vst3 >= 0)
