@@ -12,7 +12,7 @@ packages=(
     xvfb xauth fonts-roboto-unhinted python3 procps
     clang libclang-rt-14-dev clang-format-14 libexpat1-dev xdotool imagemagick
     jackd2 jalv lilv-utils liblilv-dev lintian help2man man-db desktop-file-utils dpkg-dev file fakeroot
-    ardour
+    ardour audacity
 )
 
 sudo_cmd=()
