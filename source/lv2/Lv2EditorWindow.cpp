@@ -48,6 +48,9 @@ Lv2EditorWindow::~Lv2EditorWindow()
         plugin->getProcessor().editorBeingDeleted (editor.get());
         editor.reset();
     }
+
+    notice.reset();
+    removeFromDesktop();
 }
 
 juce::Component& Lv2EditorWindow::getContent() const

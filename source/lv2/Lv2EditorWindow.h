@@ -17,7 +17,10 @@ class Lv2PluginInstance;
     loop while it is open (through idle calls). Values the plug-in changes itself are written to the host's
     ports, so that its controls and automation follow; a drag is a touch (ui:touch) for the host.
 */
-class Lv2EditorWindow : private juce::Component,
+// The host-driven loop is the first base: it is given back (and our message thread restarted) only after the
+// window and everything in it are gone.
+class Lv2EditorWindow : private Lv2MessageLoop::HostDriven,
+                        private juce::Component,
                         private juce::ComponentListener,
                         private juce::Timer,
                         private juce::AudioProcessorListener
@@ -41,7 +44,7 @@ public:
     LV2UI_Widget getWidget() { return (LV2UI_Widget) getWindowHandle(); }
 
     /** The host's idle call: the framework's messages for the editor are dispatched here. */
-    void idle() { messageLoop.dispatchPending(); }
+    void idle() { dispatchPending(); }
 
     /** The host resizes its frame. */
     int resizeFromHost (int width, int height);
@@ -62,8 +65,6 @@ private:
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
     void touch (int parameterIndex, bool grabbed);
 
-    // First: the loop is the host's while anything below exists.
-    Lv2MessageLoop::HostDriven messageLoop;
     Lv2PluginInstance* const plugin;
     HostFeatures host;
     std::unique_ptr<juce::AudioProcessorEditor> editor;

@@ -48,9 +48,12 @@ void Lv2ParameterPorts::applyHostChanges() noexcept
 
         const auto value = *buffer;
 
-        // Exchange, so that a save running beside a block takes each change once.
-        if (! std::isfinite (value) || isSame (value, seen[(size_t) i].exchange (value, std::memory_order_relaxed)))
+        // Plain loads and stores: a locked exchange per port would cost more than the rest of a short
+        // block. A save running beside a block may take the same change too, which sets the same value.
+        if (isSame (value, seen[(size_t) i].load (std::memory_order_relaxed)) || ! std::isfinite (value))
             continue;
+
+        seen[(size_t) i].store (value, std::memory_order_relaxed);
 
         if (isSame (value, sentByUi[(size_t) i].exchange (none, std::memory_order_relaxed)))
             continue;

@@ -249,9 +249,15 @@ void randomValues (juce::Random& random, float* values)
         const auto round = (float) random.nextInt (11) / 10.0f;
         switch (random.nextInt (3))
         {
-            case 0: values[p] = random.nextFloat(); break;
-            case 1: values[p] = std::nextafter (round, 0.0f); break;
-            default: values[p] = std::nextafter (round, 1.0f); break;
+            case 0:
+                values[p] = random.nextFloat();
+                break;
+            case 1:
+                values[p] = std::nextafter (round, 0.0f);
+                break;
+            default:
+                values[p] = std::nextafter (round, 1.0f);
+                break;
         }
         values[p] = juce::jlimit (0.0f, 1.0f, values[p]);
     }
