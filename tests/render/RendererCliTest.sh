@@ -595,7 +595,7 @@ check "the 80 Hz preset prints its crossover as it is" grep -qxF "    SafeBassFr
 
 # The manual's recipe for a batch spread over machines with GNU parallel, run here on this machine
 # (":" as the login): one file per job into a shared --out-dir, the same files as one batch renders.
-check "GNU parallel is installed (scripts/install-deps.sh)" command -v parallel
+check "GNU parallel is installed (scripts/install-deps.sh)" bash -c 'command -v parallel >/dev/null'
 mkdir -p spread/in spread/out
 for take in one two three four; do python3 wavtool.py stereo "spread/in/$take.wav" 3 mix; done
 ls "$PWD"/spread/in/*.wav | parallel --will-cite --sshlogin 2/: \
