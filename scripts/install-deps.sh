@@ -13,6 +13,7 @@ packages=(
     clang libclang-rt-14-dev clang-format-14 libexpat1-dev xdotool imagemagick
     jackd2 jalv lilv-utils liblilv-dev lintian help2man man-db desktop-file-utils dpkg-dev file fakeroot
     ardour audacity
+    parallel ffmpeg
 )
 
 sudo_cmd=()

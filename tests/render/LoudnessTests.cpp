@@ -95,6 +95,17 @@ TEST (Loudness, KnownSignalsReadTheirLoudness)
     expectNear (same.maxShortTermLufs, -18.0, 0.1, "identical channels, short-term");
 }
 
+TEST (Loudness, ABurstReadsItsMomentaryLoudnessWhereverItStarts)
+{
+    // A 400 ms tone at -23 LUFS between silences, starting anywhere on and between the points of a
+    // 100 ms grid: read only on that grid, a burst that starts 50 ms off it reads 0.45 LU low.
+    for (int offsetMs = 0; offsetMs < 100; offsetMs += 5)
+    {
+        const auto result = measure ({ { 1.0 + offsetMs / 1000.0, silent, silent }, { 0.4, sine (-23.0), sine (-23.0) }, { 1.0, silent, silent } });
+        expectNear (result.maxMomentaryLufs, -23.0, 0.1, ("burst " + std::to_string (offsetMs) + " ms off the grid").c_str());
+    }
+}
+
 TEST (Loudness, TruePeakFindsThePeakBetweenSamples)
 {
     // A quarter of the sample rate at 45 degrees: every sample lies 3 dB below the wave's crest.

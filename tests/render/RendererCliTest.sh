@@ -518,5 +518,93 @@ check "silence reads no reading" grep -q '^integrated  *no reading$' <<<"$("$ren
 expect_failure "--true-peak-limit alone" "--true-peak-limit goes with --match-loudness" --true-peak-limit -1 input.wav x.wav
 expect_failure "--match-loudness with --analyze" "takes no rendering options" --analyze --match-loudness input.wav
 
+# Past the file-size limit with SIGXFSZ at its default (it would end the process silently): status 1,
+# the cause, and no temporary file.
+out="$( (ulimit -f 100; exec "$render" big.wav full.wav) 2>&1)"; rc=$?
+check "past the file-size limit the exit status is 1" test "$rc" -eq 1
+check "past the file-size limit it says 'file too large'" grep -q "cannot write .*full.wav: file too large" <<<"$out"
+check "past the file-size limit no temporary file is left" test "$(ls -A | grep -c '\.tmp-')" -eq 0
+
+# Choices by the names the editor's panel shows (any case, spaces optional) and by the plug-in's texts
+# render as their short names do. setting|the short form|the line printed
+python3 wavtool.py stereo panel.wav 3 mix
+while IFS='|' read -r setting short said; do
+    out="$("$render" --set Pan=L60 --set StereoWidth=150 --set "$setting" panel.wav panel-a.wav 2>&1)"; rc=$?
+    "$render" --set Pan=L60 --set StereoWidth=150 --set "$short" panel.wav panel-b.wav >/dev/null 2>&1
+    check "--set '$setting' is taken" test "$rc" -eq 0
+    check "--set '$setting' prints '$said'" grep -qxF -- "  $said" <<<"$out"
+    check "--set '$setting' renders as $short" cmp -s panel-a.wav panel-b.wav
+done <<'TABLE'
+PanLaw=PAN LAW -0 dB|PanLaw=-0dB|PanLaw = -0dB
+PanLaw=-3 dB slope|PanLaw=-3dB|PanLaw = -3dB
+PanLaw=-6DBSLOPE|PanLaw=0.2|PanLaw = -6dB
+PanCurve=linear|PanCurve=0|PanCurve = linear
+PanCurve=Logarithmic|PanCurve=0.1|PanCurve = logarithmic
+PanCurve=sin / cos|PanCurve=0.2|PanCurve = sin/cos
+MsMode=fix MID level|MsMode=fix mid|MsMode = fix mid
+MsMode=bind M/S levels|MsMode=bind levels|MsMode = bind levels
+MsMode=BindM/SLevels|MsMode=0.1|MsMode = bind levels
+PanMode=dual pan|PanMode=0|PanMode = dual pan
+PanMode=BALANCE|PanMode=0.1|PanMode = balance
+SafeBass=SAFE BASS ON|SafeBass=on|SafeBass = SAFE BASS ON
+Mono=mono active|Mono=1|Mono = MONO ACTIVE
+SwapLR=NO SWAP|SwapLR=off|SwapLR = NO SWAP
+TABLE
+
+# What the renderer prints for a setting, fed back through --set, renders the identical file: for awkward
+# values of every parameter and for every factory preset (each "Name = value" line it prints).
+feed_back() { # what, renderer arguments...
+    local what="$1"; shift
+    local out line
+    local -a sets=()
+    out="$("$render" "$@" panel.wav printed-a.wav 2>&1)"
+    check "$what renders" test $? -eq 0
+    while IFS= read -r line; do sets+=(--set "$line"); done < <(grep -E '^ +[A-Za-z]+ = ' <<<"$out" | sed -E 's/^ +//')
+    "$render" "${sets[@]}" panel.wav printed-b.wav >/dev/null 2>&1
+    check "$what: the printed settings (${sets[*]}) render the same file" cmp -s printed-a.wav printed-b.wav
+}
+while read -r -a settings; do
+    feed_back "${settings[*]}" "${settings[@]}"
+done <<'TABLE'
+--set StereoWidth=87.5%
+--set StereoWidth=88
+--set StereoWidth=0.1 --set MsMode=bindlevels
+--set StereoWidth=199.99 --set MsMode=0.1
+--set StereoWidth=33.3333
+--set InputGain=1.54
+--set InputGain=1.5
+--set InputGain=-11.99 --set OutputGain=+0.05
+--set OutputGain=-0.01
+--set SafeBass=on --set SafeBassFreq=79.58
+--set SafeBass=on --set SafeBassFreq=80
+--set SafeBass=on --set SafeBassFreq=10.5
+--set SafeBass=on --set SafeBassFreq=499.99
+--set SafeBass=on --set SafeBassFreq=off
+--set Pan=L1.5 --set PanLaw=-3dB
+--set Pan=R99.5 --set PanCurve=sin/cos --set PanMode=dualpan
+--set Pan=-0.4
+--set Bypass=on --set SwapLR=1 --set PhaseFlip=on
+--set Mono=on --set MuteMid=on
+--set MuteSide=on --set MuteAll=off
+TABLE
+while IFS= read -r preset; do
+    feed_back "preset $preset" --preset "$preset"
+done < <("$render" --list-presets | head -n 14)
+check "87.5 % is printed as it is rendered" grep -qxF "  StereoWidth = 87.5 %" <<<"$("$render" --set StereoWidth=87.5 panel.wav printed-a.wav 2>&1)"
+check "the 80 Hz preset prints its crossover as it is" grep -qxF "    SafeBassFreq = 79.58Hz" <<<"$("$render" --preset "MASTER SafeBass 80 Hz" panel.wav printed-a.wav 2>&1)"
+
+# The manual's recipe for a batch spread over machines with GNU parallel, run here on this machine
+# (":" as the login): one file per job into a shared --out-dir, the same files as one batch renders.
+check "GNU parallel is installed (scripts/install-deps.sh)" bash -c 'command -v parallel >/dev/null'
+mkdir -p spread/in spread/out
+for take in one two three four; do python3 wavtool.py stereo "spread/in/$take.wav" 3 mix; done
+ls "$PWD"/spread/in/*.wav | parallel --will-cite --sshlogin 2/: \
+    "$render" --jobs 1 --preset "'MASTER Stereo 110% + SafeBass'" --out-dir "$PWD/spread/out" {} >spread.out 2>&1
+check "the parallel recipe exits 0" test $? -eq 0
+"$render" --preset "MASTER Stereo 110% + SafeBass" --out-dir spread/local spread/in/*.wav >/dev/null 2>&1
+for take in one two three four; do
+    check "the parallel recipe renders $take.wav as one batch does" cmp -s "spread/out/$take.wav" "spread/local/$take.wav"
+done
+
 echo "$passes passed, $failures failed"
 test "$failures" -eq 0

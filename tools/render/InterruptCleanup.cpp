@@ -35,6 +35,11 @@ void InterruptCleanup::install()
     sigemptyset (&action.sa_mask);
     ::sigaction (SIGINT, &action, nullptr);
     ::sigaction (SIGTERM, &action, nullptr);
+
+    // Past the file-size limit (ulimit -f) the kernel would end the process with SIGXFSZ, silently and
+    // with the temporary file left behind; ignored, the write fails with EFBIG instead, and the output's
+    // own error path reports "file too large" and removes the file.
+    std::signal (SIGXFSZ, SIG_IGN);
 }
 
 int InterruptCleanup::add (const juce::File& path)

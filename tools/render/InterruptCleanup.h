@@ -10,7 +10,7 @@
 class InterruptCleanup
 {
 public:
-    /** Installs the handlers for SIGINT and SIGTERM; once per process. */
+    /** Installs the handlers for SIGINT and SIGTERM, and ignores SIGXFSZ; once per process. */
     static void install();
 
     /** Registers a path to remove if interrupted; returns its slot, or -1 when all slots are taken. */

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LoudnessResult.h"
+#include "TruePeakMeter.h"
 
 #include <juce_core/juce_core.h>
 
@@ -13,8 +14,8 @@
 
 /**
     Measures the EBU R128 loudness of a stereo signal fed to it block by block, with libebur128: integrated
-    loudness, loudness range, the highest momentary and short-term loudness, the true peak of each channel
-    and the integrated loudness of the mono fold-down. A NaN or infinite sample counts as silence, so that
+    loudness, loudness range, the highest momentary and short-term loudness and the integrated loudness of
+    the mono fold-down; and the true peak of each channel (TruePeakMeter). A NaN or infinite sample counts as silence, so that
     one bad sample cannot spoil the filters' state. Below lowestSampleRate nothing has a reading.
 */
 class LoudnessMeter
@@ -46,15 +47,17 @@ private:
     ebur128_state *stereo = nullptr, *mono = nullptr;
     std::vector<float> stereoFrames, monoFrames;
 
-    // Every 100 ms of signal the library gives the weighted energy of those 100 ms; the momentary
-    // (400 ms) and short-term (3 s) loudness are the means of the last 4 and 30 of them. Asking the
-    // library for each window instead sums 3 s of samples ten times a second, which cost more than all
-    // the other figures together.
-    static constexpr size_t momentarySegments = 4, shortTermSegments = 30;
+    // The highest momentary (400 ms) and short-term (3 s) loudness are read every 10 ms, so that a burst
+    // reads its full loudness wherever it starts: a grid of 100 ms can miss a 400 ms burst by up to 50 ms
+    // and read it 0.5 LU low. Each hop the library gives the weighted energy of those 10 ms, and the
+    // windows are the means of the last 40 and 300 hops.
+    static constexpr size_t hopsPerMomentary = 40, hopsPerShortTerm = 300;
     juce::int64 hop, untilReading;
-    std::array<double, shortTermSegments> segments {};
-    size_t numSegments = 0;
+    std::array<double, hopsPerShortTerm> hopEnergies {};
+    size_t numHops = 0;
     std::optional<double> maxMomentary, maxShortTerm;
+    std::unique_ptr<TruePeakMeter> truePeakLeft, truePeakRight;
+    std::vector<float> finiteLeft, finiteRight;
 
     JUCE_DECLARE_NON_COPYABLE (LoudnessMeter)
 };

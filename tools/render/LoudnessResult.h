@@ -11,9 +11,9 @@ struct LoudnessResult
     std::optional<double> integratedLufs;
     /** Loudness range, LU. */
     std::optional<double> rangeLu;
-    /** Highest momentary (400 ms) and short-term (3 s) loudness, read every 100 ms, LUFS. */
+    /** Highest momentary (400 ms) and short-term (3 s) loudness, read every 10 ms, LUFS. */
     std::optional<double> maxMomentaryLufs, maxShortTermLufs;
-    /** Highest true peak per channel (4x oversampled at 48 kHz), dBTP. */
+    /** Highest true peak per channel (4x oversampled below 96 kHz, 2x below 192 kHz), dBTP. */
     std::optional<double> truePeakLeftDbtp, truePeakRightDbtp;
     /** Integrated loudness of the mono fold-down (L + R) / 2 played on both channels, LUFS. */
     std::optional<double> monoIntegratedLufs;

@@ -4,10 +4,12 @@
 #include "RenderError.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <vector>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -138,6 +140,15 @@ OutputFile::OutputFile (const juce::File& targetFile) : target (targetFile), sta
 
     const auto stem = "." + shortStem (target.getFileName()) + ".tmp-" + juce::String ((int) ::getpid());
 
+    // SIGINT and SIGTERM wait while the file is made and registered for removal: between the two, the
+    // handler would not know the file and leave it behind.
+    sigset_t interrupts, previous;
+    sigemptyset (&interrupts);
+    sigaddset (&interrupts, SIGINT);
+    sigaddset (&interrupts, SIGTERM);
+    ::pthread_sigmask (SIG_BLOCK, &interrupts, &previous);
+    int openError = 0;
+
     for (int attempt = 0;; ++attempt)
     {
         // A name already taken (left by a killed run with the same process number) gets a count.
@@ -145,13 +156,22 @@ OutputFile::OutputFile (const juce::File& targetFile) : target (targetFile), sta
         fd = ::open (temporary.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 
         if (fd >= 0)
+        {
+            cleanupSlot = InterruptCleanup::add (temporary);
             break;
+        }
 
         if (errno != EEXIST || attempt > 100)
-            throw RenderError (cannotWrite (target, errno));
+        {
+            openError = errno;
+            break;
+        }
     }
 
-    cleanupSlot = InterruptCleanup::add (temporary);
+    ::pthread_sigmask (SIG_SETMASK, &previous, nullptr);
+
+    if (fd < 0)
+        throw RenderError (cannotWrite (target, openError));
 }
 
 OutputFile::~OutputFile()

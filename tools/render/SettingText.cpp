@@ -1,9 +1,11 @@
 #include "SettingText.h"
 
 #include "RenderError.h"
+#include "processor/PluginParameter.h"
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace
 {
@@ -54,21 +56,29 @@ std::optional<double> panNumber (const juce::String& text)
     return SettingText::parseNumber (text);
 }
 
-/** The options of a switch or a choice, in the order of their stored values 0, 0.1, 0.2 (a switch: 0, 1). */
-juce::StringArray optionsOf (ParameterDisplayKind kind)
+/** One option of a switch or a choice: its short name, and the name the editor's choice group shows. */
+struct Option
+{
+    const char* shortName;
+    const char* panelName;
+};
+
+/** The options of a switch or a choice, in the order of their stored values 0, 0.1, 0.2 (a switch: 0, 1).
+    The panel names are the labels of the editor's choice groups. */
+std::vector<Option> optionsOf (ParameterDisplayKind kind)
 {
     switch (kind)
     {
         case ParameterDisplayKind::panCurveChoice:
-            return { "linear", "logarithmic", "sin/cos" };
+            return { { "linear", "linear" }, { "logarithmic", "logarithmic" }, { "sin/cos", "sin / cos" } };
         case ParameterDisplayKind::panLawChoice:
-            return { "-0dB", "-3dB", "-6dB" };
+            return { { "-0dB", "PAN LAW -0 dB" }, { "-3dB", "-3 dB slope" }, { "-6dB", "-6 dB slope" } };
         case ParameterDisplayKind::msModeChoice:
-            return { "fix mid", "bind levels" };
+            return { { "fix mid", "fix MID level" }, { "bind levels", "bind M/S levels" } };
         case ParameterDisplayKind::panModeChoice:
-            return { "dual pan", "balance" };
+            return { { "dual pan", "dual pan" }, { "balance", "balance" } };
         default:
-            return { "off", "on" };
+            return { { "off", nullptr }, { "on", nullptr } };
     }
 }
 
@@ -149,22 +159,39 @@ float SettingText::checkChoice (const juce::String& name, ParameterDisplayKind k
 {
     const auto text = typed.trim();
     const auto options = optionsOf (kind);
+    const auto count = (int) options.size();
     const auto valueOf = [&] (int i)
     { return isSwitch (kind) ? (float) i : 0.1f * (float) i; };
 
-    for (int i = 0; i < options.size(); ++i)
-        if (withoutSpaces (text) == withoutSpaces (options[i]))
-            return valueOf (i);
+    // What the renderer prints for a switch or a choice is the plug-in's own text: it reads back too.
+    const PluginParameter shown (0, name, 0.0f, kind);
+    juce::StringArray shortNames, otherNames;
+
+    for (int i = 0; i < count; ++i)
+    {
+        const auto& option = options[(size_t) i];
+        const juce::String panelName (option.panelName != nullptr ? option.panelName : "");
+        const auto pluginText = shown.getTextForValue (valueOf (i));
+
+        for (const auto& accepted : { juce::String (option.shortName), panelName, pluginText })
+            if (accepted.isNotEmpty() && withoutSpaces (text) == withoutSpaces (accepted))
+                return valueOf (i);
+
+        shortNames.add (option.shortName);
+        for (const auto& other : { panelName, pluginText })
+            if (other.isNotEmpty() && withoutSpaces (other) != withoutSpaces (option.shortName))
+                otherNames.addIfNotAlreadyThere (other);
+    }
 
     if (const auto number = parseNumber (text))
-        for (int i = 0; i < options.size(); ++i)
+        for (int i = 0; i < count; ++i)
             if (std::abs (*number - (isSwitch (kind) ? (double) i : 0.1 * i)) < 1.0e-9)
                 return valueOf (i);
 
     juce::StringArray values;
-    for (int i = 0; i < options.size(); ++i)
+    for (int i = 0; i < count; ++i)
         values.add (isSwitch (kind) ? juce::String (i) : (i == 0 ? juce::String ("0") : "0." + juce::String (i)));
 
-    throw RenderError ("bad value '" + text + "' for " + name + ": " + options.joinIntoString (", ") + " (any case, spaces optional) or "
-                       + values.joinIntoString (", "));
+    throw RenderError ("bad value '" + text + "' for " + name + ": " + shortNames.joinIntoString (", ") + " (any case, spaces optional) or "
+                       + values.joinIntoString (", ") + (otherNames.isEmpty() ? juce::String() : "; or as the plug-in shows them: " + otherNames.joinIntoString (", ")));
 }
