@@ -12,7 +12,7 @@ build_packages=(
     libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev
     libxext-dev libxcomposite-dev libasound2-dev libjack-jackd2-dev libgl-dev
     libflac-dev libvorbis-dev libogg-dev libebur128-dev libexpat1-dev
-    python3 python3-markdown help2man dpkg-dev file
+    python3 python3-markdown-it help2man dpkg-dev file
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev

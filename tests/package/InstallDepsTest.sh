@@ -31,7 +31,7 @@ asked() { grep -qx "$1" "$work/asked"; }
 not_asked() { ! grep -qx "$1" "$work/asked"; }
 
 # Needed to build every format, the package and its HTML manuals | needed only by the tests (the test using it)
-build_needs=(juce-modules-source fst-dev lv2-dev libebur128-dev libexpat1-dev python3-markdown help2man dpkg-dev file)
+build_needs=(juce-modules-source fst-dev lv2-dev libebur128-dev libexpat1-dev python3-markdown-it help2man dpkg-dev file)
 test_only=(ardour jalv jackd2 lilv-utils liblilv-dev xvfb xdotool imagemagick lintian desktop-file-utils
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format-14 fonts-roboto-unhinted)
 
