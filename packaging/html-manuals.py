@@ -98,7 +98,7 @@ class Converter:
             kept.append(token)
         title = next((text for tag, text, _ in headings if tag == "h1"), name)
         label = "Start here: what Wydenza is, installing it, first steps" if source == "README.md" else title
-        body = self.markdown.renderer.render(kept, self.markdown.options, {})
+        body = '<p><a href="index.html">All the manuals</a></p>\n' + self.markdown.renderer.render(kept, self.markdown.options, {})
         with open(os.path.join(self.out, name), "w", encoding="utf-8") as page:
             page.write(page_html(title, body))
         self.contents.append((name, label, [(text, anchor) for tag, text, anchor in headings if tag == "h2"]))
