@@ -46,7 +46,7 @@ struct PresetFolderFixture
         for (auto* parameterName : names)
             PresetTree::setParameterValue (tree, parameterName, 0.123456f, nullptr);
 
-        tree.setProperty ("PluginVersion", "1.0.7", nullptr);
+        tree.setProperty ("PluginVersion", "1.1.0", nullptr);
         tree.setProperty ("PresetType", "User", nullptr);
         tree.setProperty ("LastSaved", "6 Dec 2026 1:05:09pm", nullptr);
         tree.setProperty ("Device", "GenuineIntel 2400MHz 8 CPU cores / 16001MB Memory", nullptr);

@@ -47,32 +47,44 @@ wydenza_manual_page(wydenza-render wydenza-render "renders and measures stereo a
 wydenza_manual_page(Wydenza_Standalone wydenza "the stereo-image audio effect as an app for ALSA and JACK")
 set(wydenza_man_pages "${CMAKE_BINARY_DIR}/packaging/wydenza-render.1.gz" "${CMAKE_BINARY_DIR}/packaging/wydenza.1.gz")
 
+# The changelog, and the news that apt-listchanges shows before an upgrade where a version changes what
+# users see in their hosts; the newest entries carry the build's date.
 string(TIMESTAMP wydenza_changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
-configure_file(packaging/changelog.in "${CMAKE_BINARY_DIR}/packaging/changelog" @ONLY)
-add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
-    COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/changelog"
-    DEPENDS "${CMAKE_BINARY_DIR}/packaging/changelog"
-    VERBATIM)
-# The manuals for users, compressed as Debian wants its documentation, with the pictures they show.
-set(wydenza_manuals README.md docs/renderer.md docs/presets.md docs/editor.md docs/hosts.md)
-set(wydenza_compressed_manuals)
-foreach(manual ${wydenza_manuals})
-    get_filename_component(manual_name "${manual}" NAME)
-    set(compressed "${CMAKE_BINARY_DIR}/packaging/doc/${manual_name}")
-    add_custom_command(OUTPUT "${compressed}.gz"
-        COMMAND "${CMAKE_COMMAND}" -E copy "${CMAKE_CURRENT_SOURCE_DIR}/${manual}" "${compressed}"
-        COMMAND gzip -9nf "${compressed}"
-        DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${manual}"
+foreach(changes changelog NEWS.Debian)
+    configure_file(packaging/${changes}.in "${CMAKE_BINARY_DIR}/packaging/${changes}" @ONLY)
+    add_custom_command(OUTPUT "${CMAKE_BINARY_DIR}/packaging/${changes}.gz"
+        COMMAND gzip -9nkf "${CMAKE_BINARY_DIR}/packaging/${changes}"
+        DEPENDS "${CMAKE_BINARY_DIR}/packaging/${changes}"
         VERBATIM)
-    list(APPEND wydenza_compressed_manuals "${compressed}.gz")
 endforeach()
-file(GLOB wydenza_manual_pictures "${CMAKE_CURRENT_SOURCE_DIR}/docs/*.png")
-install(FILES ${wydenza_compressed_manuals} ${wydenza_manual_pictures} DESTINATION ${wydenza_doc_dir})
+# The manuals as HTML pages with working links, their pictures beside them and a contents page
+# (index.html), made by Debian's markdown-it (python3-markdown-it). The first python3 that has it is taken,
+# since a python3 of its own on PATH may come first.
+function(wydenza_python_has_markdown_it result candidate)
+    execute_process(COMMAND "${candidate}" -c "import markdown_it" RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+    if(NOT status EQUAL 0)
+        set(${result} FALSE PARENT_SCOPE)
+    endif()
+endfunction()
+find_program(WYDENZA_MANUALS_PYTHON NAMES python3 VALIDATOR wydenza_python_has_markdown_it
+             DOC "python3 with markdown_it, for the HTML manuals" REQUIRED)
+set(wydenza_html_manuals "${CMAKE_BINARY_DIR}/packaging/html")
+file(GLOB wydenza_manual_sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/docs/*.md" "${CMAKE_CURRENT_SOURCE_DIR}/docs/*.png")
+add_custom_command(OUTPUT "${wydenza_html_manuals}.stamp"
+    COMMAND "${CMAKE_COMMAND}" -E rm -rf "${wydenza_html_manuals}"
+    COMMAND "${WYDENZA_MANUALS_PYTHON}" "${CMAKE_CURRENT_SOURCE_DIR}/packaging/html-manuals.py"
+            "${CMAKE_CURRENT_SOURCE_DIR}" "${wydenza_html_manuals}"
+    COMMAND "${CMAKE_COMMAND}" -E touch "${wydenza_html_manuals}.stamp"
+    DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/README.md" ${wydenza_manual_sources}
+            "${CMAKE_CURRENT_SOURCE_DIR}/packaging/html-manuals.py" "${CMAKE_CURRENT_SOURCE_DIR}/scripts/check-doc-links.py"
+    VERBATIM)
+install(DIRECTORY "${wydenza_html_manuals}/" DESTINATION ${wydenza_doc_dir})
 
 add_custom_target(wydenza-package-docs ALL DEPENDS ${wydenza_man_pages} "${CMAKE_BINARY_DIR}/packaging/changelog.gz"
-    ${wydenza_compressed_manuals})
+    "${CMAKE_BINARY_DIR}/packaging/NEWS.Debian.gz" "${wydenza_html_manuals}.stamp")
 install(FILES ${wydenza_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" DESTINATION ${wydenza_doc_dir})
+install(FILES "${CMAKE_BINARY_DIR}/packaging/changelog.gz" "${CMAKE_BINARY_DIR}/packaging/NEWS.Debian.gz"
+        DESTINATION ${wydenza_doc_dir})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME wydenza)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The main job on a fresh Debian 12 machine: install what is needed, build every format and the Debian
-# package, install the plug-ins for the current user (only while the package is not installed, so that hosts
-# never see two copies) and render the built-in demo with the offline renderer.
+# The main job on a fresh Debian 12 machine: install what building and running need (not what only the
+# tests need: scripts/run-tests.sh adds that), build every format and the Debian package, install the
+# plug-ins for the current user (only while the package is not installed, so that hosts never see two
+# copies) and render the built-in demo with the offline renderer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

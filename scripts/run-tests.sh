@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --tests
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 # Paths relative to the source tree make cache entries reusable between build folders and clones.

@@ -9,7 +9,7 @@
 #endif
 
 #ifndef JucePlugin_VersionString
-#define JucePlugin_VersionString "1.0.7"
+#define JucePlugin_VersionString "1.1.0"
 #endif
 
 void PresetMetadata::addTo (juce::ValueTree& tree, const juce::AudioProcessor& processor, juce::Time saveTime)

@@ -154,7 +154,7 @@ TEST_F (SaveDialogAndInfo, TheScreenShowsTheAboutAndLegalTextsReadOnly)
     const auto about = InfoComponent::getAboutText();
     auto lines = juce::StringArray::fromLines (about);
 
-    EXPECT_TRUE (about.startsWith ("Wydenza v1.0.7\n\n")) << about;
+    EXPECT_TRUE (about.startsWith ("Wydenza v1.1.0\n\n")) << about;
     EXPECT_FALSE (about.endsWithChar ('\n'));
     ASSERT_EQ (lines.size(), 9) << about;
 

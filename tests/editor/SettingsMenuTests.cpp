@@ -54,7 +54,7 @@ TEST_F (EditorFixture, TheSettingsMenuIsBuiltFromTheStateAtEachOpening)
     auto items = itemsOf (panel().buildSettingsMenu());
 
     // The fixed items, and the title that can never be chosen.
-    const std::pair<int, const char*> fixed[] = { { 1, "Resize To Default" }, { 5, "Save Current Preset As ..." }, { 6, "Reveal User Presets Folder" }, { 3, "Classic Dark" }, { 4, "Bright Eyes" }, { 2, "Show Info / Settings Screen" }, { -1, "Wydenza v1.0.7" } };
+    const std::pair<int, const char*> fixed[] = { { 1, "Resize To Default" }, { 5, "Save Current Preset As ..." }, { 6, "Reveal User Presets Folder" }, { 3, "Classic Dark" }, { 4, "Bright Eyes" }, { 2, "Show Info / Settings Screen" }, { -1, "Wydenza v1.1.0" } };
     for (const auto& [id, text] : fixed)
         EXPECT_EQ (items[id].text, text) << id;
 

@@ -157,12 +157,12 @@ TEST_P (HostLoading, ReportsItsIdentityAndParameters)
     if (GetParam() == Format::vst)
     {
         EXPECT_EQ (plugin.description.uniqueId, 0x51375779) << "VST unique ID 'Q7Wy'";
-        // The vendor version 107, in the dotted form JUCE's host derives from it.
-        EXPECT_EQ (plugin.description.version, "0.1.0.7");
+        // The vendor version 110, in the dotted form JUCE's host derives from it.
+        EXPECT_EQ (plugin.description.version, "0.1.1.0");
     }
     else if (GetParam() == Format::vst3)
     {
-        EXPECT_EQ (plugin.description.version, "1.0.7");
+        EXPECT_EQ (plugin.description.version, "1.1.0");
     }
 
     // Hosts that address parameters by index keep the empty slots; the others list only the 17.

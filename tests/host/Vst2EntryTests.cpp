@@ -40,8 +40,8 @@ TEST (Vst2Entry, ReportsIdentityVersionAndChannels)
 
     EXPECT_EQ (effect->magic, 0x56737450);
     EXPECT_EQ (effect->uniqueID, ('Q' << 24) | ('7' << 16) | ('W' << 8) | 'y');
-    EXPECT_EQ (effect->version, 107);
-    EXPECT_EQ (effect->dispatcher (effect, effGetVendorVersion, 0, 0, nullptr, 0.0f), 107);
+    EXPECT_EQ (effect->version, 110);
+    EXPECT_EQ (effect->dispatcher (effect, effGetVendorVersion, 0, 0, nullptr, 0.0f), 110);
     EXPECT_EQ (dispatchString (effect, effGetEffectName), "Wydenza");
     EXPECT_EQ (dispatchString (effect, effGetProductString), "Wydenza");
     EXPECT_EQ (dispatchString (effect, effGetVendorString), "ZELVORA");

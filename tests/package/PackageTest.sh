@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder with CPack and looks at it as Debian's tools and a
 # user's system do: its files and control data, lintian, and, unpacked into a throw-away root, the LV2
-# bundle through lilv, the renderer, the manual pages (as man shows them) and the desktop entry.
+# bundle through lilv, the renderer, the manual pages (as man shows them), the HTML manuals' links, the
+# changelog and the desktop entry.
 #
 # usage: PackageTest.sh BUILD_FOLDER
 set -u
@@ -66,14 +67,31 @@ for program in wydenza wydenza-render; do
     check "man $program: a SYNOPSIS line for each of the $forms forms of its --help ($synopsis)" test "$forms" -ge 2 -a "$synopsis" -eq "$forms"
     check "lexgrog reads the NAME of $program's page" bash -c "lexgrog '$page' | grep -q ': \"$program - '"
     check "man --warnings finds nothing in $program's page" bash -c "! MANWIDTH=80 man --warnings=w -l '$page' 2>&1 > /dev/null | grep ."
-    check "man $program points to the manuals in /usr/share/doc/wydenza" bash -c "MANWIDTH=200 man -l '$page' 2> /dev/null | grep -q '/usr/share/doc/wydenza/'"
+    check "man $program names the manuals' contents page" bash -c "MANWIDTH=200 man -l '$page' 2> /dev/null | grep -q '/usr/share/doc/wydenza/index.html'"
 done
-# The user manuals, compressed as Debian wants, each the same text as in the source tree.
-for manual in README.md docs/renderer.md docs/presets.md docs/editor.md docs/hosts.md; do
-    installed="$root/usr/share/doc/wydenza/$(basename "$manual").gz"
-    check "the manual $(basename "$manual") is installed compressed" bash -c "zcmp -s '$installed' '$source_root/$manual'"
+# The user manuals as HTML pages: each source's headings keep their GitHub anchors, and every link and
+# picture in the installed pages leads to a file and an id there, checked as the checkout's links are.
+doc="$root/usr/share/doc/wydenza"
+check "no manual is installed as Markdown" bash -c "! grep -q '/usr/share/doc/wydenza/.*\.md' '$work/contents'"
+for manual in README.md docs/renderer.md docs/presets.md docs/editor.md docs/hosts.md docs/glossary.md docs/changes.md \
+    docs/development.md; do
+    page="$(basename "$manual" .md | sed 's/^README$/readme/').html"
+    check "$page has the ids of every heading of $manual" python3 -c "
+import importlib.util, sys
+spec = importlib.util.spec_from_file_location('links', '$source_root/scripts/check-doc-links.py')
+links = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(links)
+missing = links.anchors_of('$source_root/$manual') - links.PageLinks('$doc/$page').ids
+sys.exit('missing ids: %s' % sorted(missing) if missing else 0)"
 done
-check "the pictures the manuals show are installed beside them" test -f "$root/usr/share/doc/wydenza/editor-expert-bright-810x540.png"
+check "every link and picture in the installed manuals leads to a file and an id there" \
+    bash -c "python3 '$source_root/scripts/check-doc-links.py' --html '$doc' && python3 '$source_root/scripts/check-doc-links.py' --html '$doc' | grep -qE '^[1-9][0-9]+ links'"
+check "the contents page lists every manual" bash -c "test \$(grep -c '^<li><a href=\"[a-z]*\.html\">' '$doc/index.html') -eq 8"
+check "the pictures the manuals show are installed beside them" test -f "$doc/editor-expert-bright-810x540.png"
+check "no note for the authors in the installed manuals" bash -c "! grep -l -e '<!--' -e TODO '$doc'/*.html"
+check "the changelog's newest entry is $version, after 1.0.7" bash -c \
+    "zcat '$doc/changelog.gz' | dpkg-parsechangelog -l- --all --format rfc822 | sed -n 's/^Version: //p' | tr '\n' ' ' | grep -qx '$version 1.0.7 '"
+check "NEWS.Debian tells of $version" bash -c "zcat '$doc/NEWS.Debian.gz' | dpkg-parsechangelog -l- -S Version | grep -qx '$version'"
 check "desktop-file-validate accepts the desktop entry" desktop-file-validate "$root/usr/share/applications/wydenza.desktop"
 check "the desktop entry starts /usr/bin/wydenza with the packaged icon, in category Audio" bash -c \
     "grep -qx 'Exec=wydenza' '$root/usr/share/applications/wydenza.desktop' && grep -qx 'Icon=wydenza' '$root/usr/share/applications/wydenza.desktop' && grep -q '^Categories=.*;Audio;' '$root/usr/share/applications/wydenza.desktop'"

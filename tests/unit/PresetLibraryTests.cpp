@@ -209,7 +209,7 @@ TEST_F (PresetLibraryTest, ASavedPresetCarriesItsMetadataInOrder)
     EXPECT_EQ (tree["Q7PluginName"].toString(), "Wydenza");
     EXPECT_EQ (tree["PresetName"].toString(), "Wide");
     EXPECT_EQ (tree["Modified"].toString(), "Yes");
-    EXPECT_EQ (tree["PluginVersion"].toString(), "1.0.7");
+    EXPECT_EQ (tree["PluginVersion"].toString(), "1.1.0");
     EXPECT_EQ (tree["PresetType"].toString(), "User");
     EXPECT_EQ (tree["InOutChannelConfig"].toString(), "2 / 2");
     EXPECT_TRUE (tree["OS"].toString().endsWith (" / 64bit") || tree["OS"].toString().endsWith (" / 32bit"));
