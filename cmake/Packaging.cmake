@@ -6,7 +6,9 @@ set(wydenza_doc_dir "share/doc/wydenza")
 
 install(DIRECTORY "${wydenza_artefacts}/LV2/Wydenza.lv2" DESTINATION lib/lv2 USE_SOURCE_PERMISSIONS)
 install(DIRECTORY "${wydenza_artefacts}/VST3/Wydenza.vst3" DESTINATION lib/vst3 USE_SOURCE_PERMISSIONS)
-install(FILES $<TARGET_FILE:Wydenza_VST> DESTINATION lib/lxvst RENAME Wydenza.so
+# /usr/lib/vst is the one folder every Linux host searches by default for VST 2.4 (Ardour, Audacity, Qtractor,
+# MusE, hosts built on JUCE); Audacity and JUCE's hosts do not search /usr/lib/lxvst.
+install(FILES $<TARGET_FILE:Wydenza_VST> DESTINATION lib/vst RENAME Wydenza.so
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 # Not in /usr/share/vst3/presets, where VST3 hosts look: Debian 12's Ardour (7.3) freezes when it loads any
 # VST3 preset of a plug-in built with this framework (it locks its own mutex again from within the load).
@@ -17,7 +19,7 @@ install(TARGETS wydenza-render RUNTIME DESTINATION bin)
 
 # Only targets installed as such are stripped by CPack; the bundles and renamed binaries are stripped
 # here, as Debian's own packaging would.
-set(wydenza_installed_binaries bin/wydenza bin/wydenza-render lib/lxvst/Wydenza.so lib/lv2/Wydenza.lv2/libWydenza.so
+set(wydenza_installed_binaries bin/wydenza bin/wydenza-render lib/vst/Wydenza.so lib/lv2/Wydenza.lv2/libWydenza.so
     lib/vst3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so)
 install(CODE "
     foreach(binary ${wydenza_installed_binaries})

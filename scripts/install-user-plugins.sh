@@ -30,7 +30,7 @@ shown() # a path as the user would type it
 
 if package_installed; then
     echo "user plug-ins: the wydenza package is installed, so hosts load it from /usr/lib/lv2, /usr/lib/vst3" \
-         "and /usr/lib/lxvst; no copies installed for the current user"
+         "and /usr/lib/vst; no copies installed for the current user"
     for copy in "${user_copies[@]}"; do
         if [ -e "$copy" ] || [ -L "$copy" ]; then
             rm -rf "$copy"

@@ -108,7 +108,7 @@ def lay_out_plugins(test, lv2_bundle, vst3_bundle, vst_so):
     """The plug-ins where the package puts them, in folders of the test's own; the VST3 preset files go where
     the package puts them too, which no host searches."""
     root = os.path.join(test.home, "plugins")
-    lv2, vst3, lxvst = (os.path.join(root, kind) for kind in ("lv2", "vst3", "lxvst"))
+    lv2, vst3, lxvst = (os.path.join(root, kind) for kind in ("lv2", "vst3", "vst"))
     user_lv2 = os.path.join(test.home, ".lv2")
     shutil.copytree(lv2_bundle, os.path.join(lv2, "Wydenza.lv2"))
     shutil.copytree(lv2_bundle, os.path.join(user_lv2, "Wydenza.lv2"))

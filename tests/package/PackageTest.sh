@@ -31,12 +31,13 @@ check "cpack builds $(basename "$deb")" bash -c "cpack -G DEB -B '$work' --confi
 
 dpkg-deb -c "$deb" > "$work/contents"
 for path in usr/bin/wydenza usr/bin/wydenza-render usr/lib/lv2/Wydenza.lv2/manifest.ttl usr/lib/lv2/Wydenza.lv2/presets.ttl \
-    usr/lib/lv2/Wydenza.lv2/libWydenza.so usr/lib/vst3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so usr/lib/lxvst/Wydenza.so \
+    usr/lib/lv2/Wydenza.lv2/libWydenza.so usr/lib/vst3/Wydenza.vst3/Contents/x86_64-linux/Wydenza.so usr/lib/vst/Wydenza.so \
     usr/share/applications/wydenza.desktop usr/share/icons/hicolor/scalable/apps/wydenza.svg \
     usr/share/man/man1/wydenza-render.1.gz usr/share/man/man1/wydenza.1.gz usr/share/doc/wydenza/copyright \
     "usr/share/wydenza/vst3-presets/ZELVORA/Wydenza/TRACK Stereo 200%.vstpreset"; do
     check "the package holds /$path" grep -q " \./$path\$" "$work/contents"
 done
+check "the VST 2.4 plug-in once, in /usr/lib/vst, which every host searches" bash -c "! grep -q ' \./usr/lib/lxvst/' '$work/contents'"
 check "no VST3 preset where Debian 12's Ardour would load it (and freeze)" bash -c "! grep -q ' \./usr/share/vst3/' '$work/contents'"
 check "every file belongs to root" bash -c "! awk '{print \$2}' '$work/contents' | grep -v '^root/root\$'"
 
