@@ -43,7 +43,9 @@ struct Host
 {
     Host()
     {
-        auto* bundle = lilv_new_file_uri (world, nullptr, (juce::File (WYDENZA_LV2_PATH).getFullPathName() + "/").toRawUTF8());
+        // WYDENZA_LV2_BUNDLE measures another build's bundle in the same way, for a before-and-after.
+        const auto path = juce::SystemStats::getEnvironmentVariable ("WYDENZA_LV2_BUNDLE", WYDENZA_LV2_PATH);
+        auto* bundle = lilv_new_file_uri (world, nullptr, (juce::File (path).getFullPathName() + "/").toRawUTF8());
         lilv_world_load_bundle (world, bundle);
         lilv_node_free (bundle);
         auto* uri = lilv_new_uri (world, JucePlugin_LV2URI);
@@ -189,11 +191,14 @@ void throughLilv (benchmark::State& state)
     lilv_instance_free (instance);
 }
 
-/** lilv_plugin_instantiate and lilv_instance_free, with this many user presets in the user's folder. */
+/** lilv_plugin_instantiate and lilv_instance_free, with this many user presets in the user's folder.
+    Second argument 1: another instance stays open, as in a host's session, so the binary stays loaded
+    and these are the later instances; 0: each is the first, and lilv loads and unloads the binary. */
 void instantiateThroughLilv (benchmark::State& state)
 {
     PresetFolderFixture fixture ((int) state.range (0), true);
     Host host;
+    auto* first = state.range (1) != 0 ? lilv_plugin_instantiate (host.plugin, 48000.0, host.features) : nullptr;
 
     for (auto _ : state)
     {
@@ -201,12 +206,15 @@ void instantiateThroughLilv (benchmark::State& state)
         benchmark::DoNotOptimize (instance);
         lilv_instance_free (instance);
     }
+
+    if (first != nullptr)
+        lilv_instance_free (first);
 }
 } // namespace
 
 BENCHMARK (inProcess)->ArgNames ({ "frames", "safe_bass" })->Args ({ 512, 0 })->Args ({ 512, 1 })->Args ({ 64, 0 })->Args ({ 64, 1 });
 BENCHMARK (throughLilv)->ArgNames ({ "frames", "safe_bass", "aliased" })->Args ({ 512, 0, 0 })->Args ({ 512, 1, 0 })->Args ({ 64, 0, 0 })->Args ({ 64, 1, 0 })->Args ({ 512, 0, 1 })->Args ({ 512, 1, 1 });
-BENCHMARK (instantiateThroughLilv)->Arg (0)->Arg (1000)->Unit (benchmark::kMillisecond);
+BENCHMARK (instantiateThroughLilv)->ArgNames ({ "user_presets", "session" })->ArgsProduct ({ { 0, 1000 }, { 0, 1 } })->Unit (benchmark::kMillisecond);
 
 int main (int argc, char** argv)
 {
