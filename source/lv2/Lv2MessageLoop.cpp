@@ -17,7 +17,13 @@ public:
         running.wait (10000);
     }
 
-    ~DispatchThread() override { stopThread (-1); }
+    ~DispatchThread() override
+    {
+        // Woken at once, so that an editor opening or an instance going waits for no idle pause.
+        signalThreadShouldExit();
+        notify();
+        stopThread (-1);
+    }
 
     void run() override
     {
@@ -26,7 +32,7 @@ public:
 
         while (! threadShouldExit())
             if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (2);
+                wait (2);
     }
 
 private:
