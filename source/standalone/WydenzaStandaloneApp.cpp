@@ -17,9 +17,11 @@ WydenzaStandaloneApp::WydenzaStandaloneApp (StandaloneCommandLine commandLine)
 
 void WydenzaStandaloneApp::initialise (const juce::String&)
 {
-    if (options.presetName.isNotEmpty() && ! presetExists())
-        return;
+    // The framework's own SIGINT handler, installed by now, would quit without writing the state.
+    quitSignals = std::make_unique<QuitSignals> ([this]
+                                                 { systemRequestedQuit(); });
 
+    checkSettingsFile();
     auto* settings = appProperties.getUserSettings();
     JackEffectSetup::prepareSettings (*settings);
 
@@ -43,16 +45,27 @@ void WydenzaStandaloneApp::initialise (const juce::String&)
                                                        return processor != nullptr ? &processor->getConnectedInputs() : nullptr;
                                                    });
     bannerText = std::make_unique<FeedbackBannerText> (*mainWindow);
+    notice = std::make_unique<WindowNotice> (*mainWindow);
+    notice->setText (settingsNoticeKey, settingsFault);
+    jackWatch = std::make_unique<JackServerWatch> (mainWindow->getDeviceManager(),
+                                                   [this] (const juce::String& text)
+                                                   { notice->setText (jackNoticeKey, text); });
     startOnPreset();
     mainWindow->setVisible (true);
 }
 
 void WydenzaStandaloneApp::shutdown()
 {
+    jackWatch = nullptr;
+    notice = nullptr;
     bannerText = nullptr;
     jackSetup = nullptr;
     mainWindow = nullptr;
-    appProperties.saveIfNeeded();
+
+    if (! appProperties.saveIfNeeded())
+        std::cerr << "wydenza: the settings and the state could not be saved to " << getSettingsFile().getFullPathName() << std::endl;
+
+    quitSignals = nullptr;
 }
 
 void WydenzaStandaloneApp::systemRequestedQuit()
@@ -70,17 +83,26 @@ void WydenzaStandaloneApp::systemRequestedQuit()
         quit();
 }
 
-bool WydenzaStandaloneApp::presetExists()
+juce::File WydenzaStandaloneApp::getSettingsFile() const
 {
-    WydenzaAudioProcessor probe;
-    auto names = probe.getFactoryPresetNames();
-    names.addArray (probe.getUserPresetNames());
+    return appProperties.getStorageParameters().getDefaultFile();
+}
 
-    if (names.contains (options.presetName))
-        return true;
+void WydenzaStandaloneApp::checkSettingsFile()
+{
+    const auto file = getSettingsFile();
 
-    refuseToStart ("no factory or user preset is named '" + options.presetName + "'; the presets are:\n  " + names.joinIntoString ("\n  "));
-    return false;
+    if (const auto keptAs = SettingsFile::setAsideIfUnreadable (file); keptAs != juce::File())
+    {
+        settingsFault = file.getFileName() + " could not be read and was kept as " + keptAs.getFileName() + "; the settings start afresh.";
+        std::cerr << "wydenza: " << file.getFullPathName() << " could not be read; kept as " << keptAs.getFullPathName() << std::endl;
+    }
+
+    if (! SettingsFile::canBeWritten (file))
+    {
+        settingsFault = "The settings cannot be saved to " + file.getFullPathName() + ": the state at quitting will be lost.";
+        std::cerr << "wydenza: " << file.getFullPathName() << " cannot be written; the settings will not be saved" << std::endl;
+    }
 }
 
 void WydenzaStandaloneApp::startOnPreset()
@@ -96,11 +118,4 @@ void WydenzaStandaloneApp::startOnPreset()
         processor->selectFactoryPreset (factoryIndex);
     else if (! processor->loadUserPresetByName (options.presetName))
         std::cerr << "wydenza: the user preset '" << options.presetName << "' could not be read; starting on the last state\n";
-}
-
-void WydenzaStandaloneApp::refuseToStart (const juce::String& message)
-{
-    std::cerr << "wydenza: " << message << std::endl;
-    setApplicationReturnValue (badUsageStatus);
-    quit();
 }
