@@ -1,5 +1,6 @@
 #include "WydenzaStandaloneApp.h"
 
+#include "DesktopScale.h"
 #include "processor/SettingsFile.h"
 #include "processor/WydenzaAudioProcessor.h"
 
@@ -22,6 +23,7 @@ void WydenzaStandaloneApp::initialise (const juce::String&)
                                                  { systemRequestedQuit(); });
 
     checkSettingsFile();
+    applyDesktopScale();
     auto* settings = appProperties.getUserSettings();
     JackEffectSetup::prepareSettings (*settings);
 
@@ -81,6 +83,25 @@ void WydenzaStandaloneApp::systemRequestedQuit()
                                              app->systemRequestedQuit(); });
     else
         quit();
+}
+
+void WydenzaStandaloneApp::applyDesktopScale()
+{
+    juce::String why;
+    const auto wanted = DesktopScale::find (why);
+
+    if (why.isNotEmpty())
+        std::cerr << "wydenza: " << why << std::endl;
+
+    if (! wanted.has_value())
+        return;
+
+    // The framework's scale per display is multiplied by the global one; the product is what is wanted.
+    // The panel sizes itself as a share of the screen's height, so it keeps its size on screen.
+    auto& desktop = juce::Desktop::getInstance();
+    const auto* display = desktop.getDisplays().getPrimaryDisplay();
+    const auto found = display != nullptr && display->scale > 0.0 ? display->scale : 1.0;
+    desktop.setGlobalScaleFactor (static_cast<float> (*wanted / found));
 }
 
 juce::File WydenzaStandaloneApp::getSettingsFile() const

@@ -38,6 +38,7 @@ public:
     static constexpr const char* jackNoticeKey = "jack";
 
 private:
+    void applyDesktopScale();
     juce::File getSettingsFile() const;
     void checkSettingsFile();
     void startOnPreset();

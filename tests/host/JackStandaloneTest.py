@@ -13,7 +13,9 @@ Faults: SIGHUP, SIGTERM and SIGINT each end the app with status 0 and the state 
 start (without --preset) plays; a JACK server stopped and started again under the same name gets the app
 back, its outputs on the playback ports, its input where it was, and heard; while it is away the window
 says so. An unreadable settings file is kept as Wydenza.settings.unreadable and a folder in its place is
-reported, both in the window.
+reported, both in the window. With no desktop scale published through XSETTINGS the window's own parts
+(title bar, banner) follow the X resource Xft.dpi, and WYDENZA_SCALE over both, while the panel keeps its
+share of the screen.
 
 usage: JackStandaloneTest.py APP LV2_BUNDLE
 """
@@ -47,6 +49,8 @@ WITHOUT_DISPLAY = [
 WITH_DISPLAY = [(["--preset", "No Such Preset"], 2, "wydenza: no factory or user preset is named 'No Such Preset'")]
 # Signal and the preset the app is started on before it; the last one's state is heard at the next start.
 SIGNALS = [(signal.SIGHUP, "MASTER SafeBass 80 Hz"), (signal.SIGTERM, "GROUP Stereo 150% + SafeBass"), (signal.SIGINT, PRESET)]
+# WYDENZA_SCALE, the X resource Xft.dpi, and the scale then expected of the window's own parts.
+SCALES = [(None, None, 1.0), (None, 192, 2.0), ("1.5", 192, 1.5)]
 # What sits where the settings file goes, and what the app says in its window and on standard error.
 SETTINGS_FAULTS = [("file", "<PROPERTIES><VALUE name=", "could not be read; kept as"),
                    ("folder", None, "cannot be written; the settings will not be saved")]
@@ -220,6 +224,9 @@ def test():
     s.env.pop("DISPLAY", None)
     check_command_lines(WITHOUT_DISPLAY)
     s.start_display()
+    # A client kept connected: the X server resets itself (and refuses clients for that moment) whenever its
+    # last one leaves, and with it would go the resources set below.
+    s.start(["xprop", "-root", "-spy", "RESOURCE_MANAGER"])
     check_command_lines(WITH_DISPLAY)
 
     played = os.path.join(s.home, "alsa-played.raw")
@@ -244,6 +251,7 @@ def test():
 
     for kind, content, says in SETTINGS_FAULTS:
         run_with_broken_settings(kind, content, says)
+    check_scales()
 
     server = s.start_jack()
     if server:
@@ -251,6 +259,37 @@ def test():
         quit_by_signals()
         # No preset asked for: what is heard is the state the last signal left.
         run_app_until_closed([], measure_tone)
+
+
+def check_scales():
+    """The height of the window's parts above the panel (title bar and feedback banner) at each scale,
+    against the one at scale 1; the panel's height stays the same."""
+    measured = {}
+    for chosen, dpi, scale in SCALES:
+        if dpi:
+            s.run("xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi)
+        else:
+            s.run("xprop", "-root", "-remove", "RESOURCE_MANAGER")
+        s.env.pop("WYDENZA_SCALE", None)
+        if chosen:
+            s.env["WYDENZA_SCALE"] = chosen
+        if os.path.exists(settings_file):
+            os.remove(settings_file)
+        app = s.start([APP])
+        what = "WYDENZA_SCALE=%s, Xft.dpi %s" % (chosen, dpi)
+        if s.check(s.wait_until(lambda: s.visible_windows("^Wydenza$"), 30), what + ": the app opens its window"):
+            time.sleep(1.5)
+            window, editor = s.window_geometry(s.visible_windows("^Wydenza$")[-1]), s.find_editor()
+            if s.check(editor is not None, what + ": the panel is on screen"):
+                measured[scale] = (editor[1] - window[1], editor[3])
+            app.send_signal(signal.SIGTERM)
+        s.finish(app, 15, what + ": the app quits")
+    s.env.pop("WYDENZA_SCALE", None)
+    s.run("xprop", "-root", "-remove", "RESOURCE_MANAGER")
+    for scale, (chrome, panel) in measured.items():
+        if 1.0 in measured and scale != 1.0:
+            s.check(abs(chrome - scale * measured[1.0][0]) < 4, "at scale %.1f the title bar and banner are %.0f px high (%.0f at 1)" % (scale, chrome, measured[1.0][0]))
+            s.check(abs(panel - measured[1.0][1]) < 4, "at scale %.1f the panel is %.0f px high (%.0f at 1)" % (scale, panel, measured[1.0][1]))
 
 
 def run_with_broken_settings(kind, content, says):
