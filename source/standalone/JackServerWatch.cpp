@@ -48,6 +48,7 @@ bool JackServerWatch::isOnJack() const
 
 bool JackServerWatch::isDeviceAway() const
 {
+    // JACK's own thread marks the device closed when the server goes; read late, it only costs a tick.
     auto* device = deviceManager.getCurrentAudioDevice();
     return device == nullptr || ! device->isOpen();
 }
