@@ -128,10 +128,10 @@ def rms(samples):
     return math.sqrt(sum(v * v for v in samples) / max(1, len(samples)))
 
 
-def check_heard(port, side, source="jack_simple_client:output1"):
+def check_heard(port, side):
     """A tone patched into one input alone is heard on that side at 1.5 x and on the other at 0.5 x, in
     opposite polarity: the preset's width of 200 % on a source from one side only."""
-    s.run("jack_connect", source, port)
+    s.run("jack_connect", "jack_simple_client:output1", port)
     time.sleep(0.5)
     recording = os.path.join(s.home, "recording.wav")
     s.run("jack_rec", "-f", recording, "-d", "1", "-b", "16", "jack_simple_client:output1", "Wydenza:out_1", "Wydenza:out_2")
@@ -151,7 +151,9 @@ def quit_by_signals():
     """Each signal ends an app started on a preset in order: status 0 and the state written."""
     for number, preset in SIGNALS:
         before = stored_state()
-        app = s.start([APP, "--preset", preset], stderr=subprocess.PIPE)
+        errors = os.path.join(s.home, "stderr.txt")
+        with open(errors, "w") as f:
+            app = s.start([APP, "--preset", preset], stderr=f)
         if s.check(s.wait_until(lambda: all(p in s.jack_ports() for p in PORTS), 30), "the app on %s registers its ports" % preset):
             time.sleep(1.0)
             app.send_signal(number)
@@ -159,7 +161,8 @@ def quit_by_signals():
             s.check(stored_state() not in (None, before), "%s: the state at quitting is written" % signal.Signals(number).name)
         else:
             s.finish(app, 1, "the app runs")
-            print(app.stderr.read())
+            with open(errors) as f:
+                print(f.read())
 
 
 def survive_server_restart(server):
