@@ -10,7 +10,7 @@ packages=(
     libflac-dev libvorbis-dev libogg-dev libebur128-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-roboto-unhinted python3 procps
-    clang libclang-rt-14-dev clang-format-14 libexpat1-dev xdotool x11-utils imagemagick
+    clang libclang-rt-14-dev clang-format-14 libexpat1-dev xdotool x11-utils xsettingsd imagemagick
     jackd2 jalv lilv-utils liblilv-dev lintian help2man man-db desktop-file-utils dpkg-dev file fakeroot
     ardour
 )

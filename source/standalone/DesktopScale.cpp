@@ -57,13 +57,14 @@ struct X11Library
     int (*defaultScreen) (Display*) = nullptr;
 };
 
-bool publishesScale (const X11Library& x11, Display* display)
+/** Gdk/WindowScalingFactor as the XSETTINGS manager publishes it, or 0 when none runs or it publishes none. */
+int publishedScale (const X11Library& x11, Display* display)
 {
     const auto selection = "_XSETTINGS_S" + juce::String (x11.defaultScreen (display));
     const auto owner = x11.getSelectionOwner (display, x11.internAtom (display, selection.toRawUTF8(), False));
 
     if (owner == None)
-        return false;
+        return 0;
 
     Atom type {};
     int format = 0;
@@ -72,11 +73,11 @@ bool publishesScale (const X11Library& x11, Display* display)
     const auto settings = x11.internAtom (display, "_XSETTINGS_SETTINGS", False);
 
     if (x11.getWindowProperty (display, owner, settings, 0, LONG_MAX / 4, False, settings, &type, &format, &count, &remaining, &data) != Success || data == nullptr)
-        return false;
+        return 0;
 
     const auto factor = format == 8 ? DesktopScale::findWindowScalingFactor (data, count) : 0;
     x11.freeMemory (data);
-    return factor > 0;
+    return factor;
 }
 
 std::optional<double> scaleFromXftDpi (const X11Library& x11, Display* display)
@@ -131,7 +132,11 @@ std::optional<double> DesktopScale::find (juce::String& why)
     if (display == nullptr)
         return {};
 
-    const auto scale = publishesScale (x11, display) ? std::nullopt : scaleFromXftDpi (x11, display);
+    // The framework reads the published scale only from displays it finds through RandR; it is taken here
+    // too, so that it holds on any X server (for the framework's own finding the product stays the same).
+    const auto published = publishedScale (x11, display);
+    const auto scale = published > 0 ? std::optional<double> (juce::jlimit (minimum, maximum, static_cast<double> (published)))
+                                     : scaleFromXftDpi (x11, display);
     x11.closeDisplay (display);
     return scale;
 }

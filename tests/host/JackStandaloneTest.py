@@ -49,8 +49,9 @@ WITHOUT_DISPLAY = [
 WITH_DISPLAY = [(["--preset", "No Such Preset"], 2, "wydenza: no factory or user preset is named 'No Such Preset'")]
 # Signal and the preset the app is started on before it; the last one's state is heard at the next start.
 SIGNALS = [(signal.SIGHUP, "MASTER SafeBass 80 Hz"), (signal.SIGTERM, "GROUP Stereo 150% + SafeBass"), (signal.SIGINT, PRESET)]
-# WYDENZA_SCALE, the X resource Xft.dpi, and the scale then expected of the window's own parts.
-SCALES = [(None, None, 1.0), (None, 192, 2.0), ("1.5", 192, 1.5)]
+# WYDENZA_SCALE, the X resource Xft.dpi, the scale an XSETTINGS daemon publishes, and the scale then
+# expected of the window's own parts: a published scale holds over Xft.dpi, WYDENZA_SCALE over both.
+SCALES = [(None, None, None, 1.0), (None, 192, None, 2.0), ("1.5", 192, None, 1.5), (None, 96, 3, 3.0), ("1", 192, 3, 1.0)]
 # What sits where the settings file goes, and what the app says in its window and on standard error.
 SETTINGS_FAULTS = [("file", "<PROPERTIES><VALUE name=", "could not be read; kept as"),
                    ("folder", None, "cannot be written; the settings will not be saved")]
@@ -268,7 +269,14 @@ def check_scales():
     """The height of the window's parts above the panel (title bar and feedback banner) at each scale,
     against the one at scale 1; the panel's height stays the same."""
     measured = {}
-    for chosen, dpi, scale in SCALES:
+    for chosen, dpi, published, scale in SCALES:
+        daemon = None
+        if published:
+            config = os.path.join(s.home, "xsettingsd.conf")
+            with open(config, "w") as f:
+                f.write("Gdk/WindowScalingFactor %d\n" % published)
+            daemon = s.start(["xsettingsd", "-c", config])
+            time.sleep(1.0)
         if dpi:
             s.run("xprop", "-root", "-f", "RESOURCE_MANAGER", "8s", "-set", "RESOURCE_MANAGER", "Xft.dpi:\t%d\n" % dpi)
         else:
@@ -279,20 +287,24 @@ def check_scales():
         if os.path.exists(settings_file):
             os.remove(settings_file)
         app = s.start([APP])
-        what = "WYDENZA_SCALE=%s, Xft.dpi %s" % (chosen, dpi)
+        what = "WYDENZA_SCALE=%s, Xft.dpi %s, XSETTINGS scale %s" % (chosen, dpi, published)
         if s.check(s.wait_until(lambda: s.visible_windows("^Wydenza$"), 30), what + ": the app opens its window"):
             time.sleep(1.5)
             window, editor = s.window_geometry(s.visible_windows("^Wydenza$")[-1]), s.find_editor()
             if s.check(editor is not None, what + ": the panel is on screen"):
-                measured[scale] = (editor[1] - window[1], editor[3])
+                measured[what] = (scale, editor[1] - window[1], editor[3])
             app.send_signal(signal.SIGTERM)
         s.finish(app, 15, what + ": the app quits")
+        if daemon:
+            daemon.terminate()
+            daemon.wait()
     s.env.pop("WYDENZA_SCALE", None)
     s.run("xprop", "-root", "-remove", "RESOURCE_MANAGER")
-    for scale, (chrome, panel) in measured.items():
-        if 1.0 in measured and scale != 1.0:
-            s.check(abs(chrome - scale * measured[1.0][0]) < 4, "at scale %.1f the title bar and banner are %.0f px high (%.0f at 1)" % (scale, chrome, measured[1.0][0]))
-            s.check(abs(panel - measured[1.0][1]) < 4, "at scale %.1f the panel is %.0f px high (%.0f at 1)" % (scale, panel, measured[1.0][1]))
+    plain = next((m for m in measured.values() if m[0] == 1.0), None)
+    for what, (scale, chrome, panel) in measured.items():
+        if plain is not None and measured[what] is not plain:
+            s.check(abs(chrome - scale * plain[1]) < 4, "%s: the title bar and banner are %.0f px high (%.0f at 1)" % (what, chrome, plain[1]))
+            s.check(abs(panel - plain[2]) < 4, "%s: the panel is %.0f px high (%.0f at 1)" % (what, panel, plain[2]))
 
 
 def run_with_broken_settings(kind, content, says):
