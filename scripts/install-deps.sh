@@ -17,7 +17,7 @@ build_packages=(
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-roboto-unhinted procps
-    clang libclang-rt-14-dev clang-format-14 xdotool imagemagick
+    clang libclang-rt-14-dev clang-format-14 xdotool x11-utils xsettingsd imagemagick
     jackd2 jalv lilv-utils liblilv-dev lintian man-db desktop-file-utils fakeroot
     ardour audacity
     parallel ffmpeg

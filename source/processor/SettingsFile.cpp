@@ -108,8 +108,7 @@ std::unique_ptr<juce::PropertiesFile> SettingsFile::open (const juce::Properties
         return std::make_unique<juce::PropertiesFile> (file.existsAsFile() && isSafeForTheFrameworksReader (file) ? file : juce::File(), options);
 
     // An unusable file is kept beside, for the user, and the settings start afresh.
-    if (file.existsAsFile() && ! isSafeForTheFrameworksReader (file))
-        file.moveFileTo (file.withFileExtension (file.getFileExtension().substring (1) + ".unreadable"));
+    setAsideIfUnreadable (file);
 
     const auto isNew = ! file.existsAsFile();
 
@@ -122,6 +121,24 @@ std::unique_ptr<juce::PropertiesFile> SettingsFile::open (const juce::Properties
         store (*settings, heightRatioKey, 0.5);
 
     return settings;
+}
+
+juce::File SettingsFile::setAsideIfUnreadable (const juce::File& file)
+{
+    if (! file.existsAsFile() || isSafeForTheFrameworksReader (file))
+        return {};
+
+    const auto keptAs = file.withFileExtension (file.getFileExtension().substring (1) + ".unreadable");
+    return file.moveFileTo (keptAs) ? keptAs : juce::File();
+}
+
+bool SettingsFile::canBeWritten (const juce::File& file)
+{
+    if (file.isDirectory() || ! file.getParentDirectory().createDirectory().wasOk())
+        return false;
+
+    const juce::TemporaryFile probe (file);
+    return probe.getFile().create().wasOk();
 }
 
 void SettingsFile::store (juce::PropertiesFile& settings, juce::StringRef key, const juce::var& value)

@@ -29,6 +29,15 @@ public:
     /** Opens the settings file; a new file is seeded with a height ratio of 0.5 and written at once. */
     static std::unique_ptr<juce::PropertiesFile> open (const juce::PropertiesFile::Options& options);
 
+    /** A settings file the framework's reader cannot safely take is moved beside itself under the name
+        "<name>.unreadable", for the user, replacing an older one; returns where it went, or File() when
+        the file is missing, readable or could not be moved. */
+    static juce::File setAsideIfUnreadable (const juce::File& file);
+
+    /** Whether a settings file can be written there: through a temporary file beside it and a rename,
+        so its folder has to be made or writable and the name not taken by a folder. */
+    static bool canBeWritten (const juce::File& file);
+
     /** Stores one setting and writes the file at once, after taking in what other instances stored since
         this one read it. Every instance holds its own copy of the file: a copy left waiting to be written
         would undo, when its instance goes, whatever another instance changed meanwhile.

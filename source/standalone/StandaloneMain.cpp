@@ -1,8 +1,9 @@
 // The standalone app's entry point: the command line is answered before the framework starts, so that
-// --help, --version and mistakes need no display, and a missing display is reported instead of crashing.
+// --help, --version and mistakes (an unknown preset too) need no display, and a missing display is reported instead of crashing.
 #include "JackClientName.h"
 #include "StandaloneCommandLine.h"
 #include "WydenzaStandaloneApp.h"
+#include "processor/WydenzaAudioProcessor.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -42,6 +43,22 @@ juce::String whyNoDisplay()
     return {};
 }
 
+/** Why the preset named on the command line cannot be started on, listing the presets there are, or
+    nothing when it is there. Reading the presets needs the framework's message manager, not a display.
+*/
+juce::String whyNoSuchPreset (const juce::String& name)
+{
+    const juce::ScopedJuceInitialiser_GUI framework;
+    WydenzaAudioProcessor probe;
+    auto names = probe.getFactoryPresetNames();
+    names.addArray (probe.getUserPresetNames());
+
+    if (names.contains (name))
+        return {};
+
+    return "no factory or user preset is named '" + name + "'; the presets are:\n  " + names.joinIntoString ("\n  ");
+}
+
 StandaloneCommandLine& startOptions()
 {
     static StandaloneCommandLine options;
@@ -70,6 +87,15 @@ int main (int argc, char* argv[])
             return WydenzaStandaloneApp::badUsageStatus;
         case StandaloneCommandLine::Action::run:
             break;
+    }
+
+    if (startOptions().presetName.isNotEmpty())
+    {
+        if (const auto reason = whyNoSuchPreset (startOptions().presetName); reason.isNotEmpty())
+        {
+            std::cerr << "wydenza: " << reason << std::endl;
+            return WydenzaStandaloneApp::badUsageStatus;
+        }
     }
 
     if (const auto reason = whyNoDisplay(); reason.isNotEmpty())

@@ -1,5 +1,6 @@
 #include "WydenzaStandaloneApp.h"
 
+#include "DesktopScale.h"
 #include "processor/SettingsFile.h"
 #include "processor/WydenzaAudioProcessor.h"
 
@@ -17,9 +18,12 @@ WydenzaStandaloneApp::WydenzaStandaloneApp (StandaloneCommandLine commandLine)
 
 void WydenzaStandaloneApp::initialise (const juce::String&)
 {
-    if (options.presetName.isNotEmpty() && ! presetExists())
-        return;
+    // The framework's own SIGINT handler, installed by now, would quit without writing the state.
+    quitSignals = std::make_unique<QuitSignals> ([this]
+                                                 { systemRequestedQuit(); });
 
+    checkSettingsFile();
+    applyDesktopScale();
     auto* settings = appProperties.getUserSettings();
     JackEffectSetup::prepareSettings (*settings);
 
@@ -43,16 +47,27 @@ void WydenzaStandaloneApp::initialise (const juce::String&)
                                                        return processor != nullptr ? &processor->getConnectedInputs() : nullptr;
                                                    });
     bannerText = std::make_unique<FeedbackBannerText> (*mainWindow);
+    notice = std::make_unique<WindowNotice> (*mainWindow);
+    notice->setText (settingsNoticeKey, settingsFault);
+    jackWatch = std::make_unique<JackServerWatch> (mainWindow->getDeviceManager(),
+                                                   [this] (const juce::String& text)
+                                                   { notice->setText (jackNoticeKey, text); });
     startOnPreset();
     mainWindow->setVisible (true);
 }
 
 void WydenzaStandaloneApp::shutdown()
 {
+    jackWatch = nullptr;
+    notice = nullptr;
     bannerText = nullptr;
     jackSetup = nullptr;
     mainWindow = nullptr;
-    appProperties.saveIfNeeded();
+
+    if (! appProperties.saveIfNeeded())
+        std::cerr << "wydenza: the settings and the state could not be saved to " << getSettingsFile().getFullPathName() << std::endl;
+
+    quitSignals = nullptr;
 }
 
 void WydenzaStandaloneApp::systemRequestedQuit()
@@ -70,17 +85,45 @@ void WydenzaStandaloneApp::systemRequestedQuit()
         quit();
 }
 
-bool WydenzaStandaloneApp::presetExists()
+void WydenzaStandaloneApp::applyDesktopScale()
 {
-    WydenzaAudioProcessor probe;
-    auto names = probe.getFactoryPresetNames();
-    names.addArray (probe.getUserPresetNames());
+    juce::String why;
+    const auto wanted = DesktopScale::find (why);
 
-    if (names.contains (options.presetName))
-        return true;
+    if (why.isNotEmpty())
+        std::cerr << "wydenza: " << why << std::endl;
 
-    refuseToStart ("no factory or user preset is named '" + options.presetName + "'; the presets are:\n  " + names.joinIntoString ("\n  "));
-    return false;
+    if (! wanted.has_value())
+        return;
+
+    // The framework's scale per display is multiplied by the global one; the product is what is wanted.
+    // The panel sizes itself as a share of the screen's height, so it keeps its size on screen.
+    auto& desktop = juce::Desktop::getInstance();
+    const auto* display = desktop.getDisplays().getPrimaryDisplay();
+    const auto found = display != nullptr && display->scale > 0.0 ? display->scale : 1.0;
+    desktop.setGlobalScaleFactor (static_cast<float> (*wanted / found));
+}
+
+juce::File WydenzaStandaloneApp::getSettingsFile() const
+{
+    return appProperties.getStorageParameters().getDefaultFile();
+}
+
+void WydenzaStandaloneApp::checkSettingsFile()
+{
+    const auto file = getSettingsFile();
+
+    if (const auto keptAs = SettingsFile::setAsideIfUnreadable (file); keptAs != juce::File())
+    {
+        settingsFault = file.getFileName() + " could not be read and was kept as " + keptAs.getFileName() + "; the settings start afresh.";
+        std::cerr << "wydenza: " << file.getFullPathName() << " could not be read; kept as " << keptAs.getFullPathName() << std::endl;
+    }
+
+    if (! SettingsFile::canBeWritten (file))
+    {
+        settingsFault = "The settings cannot be saved to " + file.getFullPathName() + ": the state at quitting will be lost.";
+        std::cerr << "wydenza: " << file.getFullPathName() << " cannot be written; the settings will not be saved" << std::endl;
+    }
 }
 
 void WydenzaStandaloneApp::startOnPreset()
@@ -96,11 +139,4 @@ void WydenzaStandaloneApp::startOnPreset()
         processor->selectFactoryPreset (factoryIndex);
     else if (! processor->loadUserPresetByName (options.presetName))
         std::cerr << "wydenza: the user preset '" << options.presetName << "' could not be read; starting on the last state\n";
-}
-
-void WydenzaStandaloneApp::refuseToStart (const juce::String& message)
-{
-    std::cerr << "wydenza: " << message << std::endl;
-    setApplicationReturnValue (badUsageStatus);
-    quit();
 }

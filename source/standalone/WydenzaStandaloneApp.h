@@ -2,7 +2,10 @@
 
 #include "FeedbackBannerText.h"
 #include "JackEffectSetup.h"
+#include "JackServerWatch.h"
+#include "QuitSignals.h"
 #include "StandaloneCommandLine.h"
+#include "WindowNotice.h"
 
 #include <juce_audio_plugin_client/juce_audio_plugin_client.h>
 #include <juce_audio_utils/juce_audio_utils.h>
@@ -10,7 +13,9 @@
 #include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
 
 /** The standalone app: the framework's standalone window around the processor, started as its command line
-    asks, and set up as a JACK effect when it runs on JACK (see JackEffectSetup).
+    asks, and set up as a JACK effect when it runs on JACK (see JackEffectSetup). It quits in order, state
+    written, on SIGINT, SIGTERM and SIGHUP as from its close button; it follows its JACK server away and
+    back; and it says in the window when its settings file cannot be read or written.
 */
 class WydenzaStandaloneApp : public juce::JUCEApplication
 {
@@ -29,16 +34,24 @@ public:
     /** The exit status for a command line that asks for something that is not there. */
     static constexpr int badUsageStatus = 2;
 
+    static constexpr const char* settingsNoticeKey = "settings";
+    static constexpr const char* jackNoticeKey = "jack";
+
 private:
-    bool presetExists();
+    void applyDesktopScale();
+    juce::File getSettingsFile() const;
+    void checkSettingsFile();
     void startOnPreset();
-    void refuseToStart (const juce::String& message);
 
     StandaloneCommandLine options;
     juce::ApplicationProperties appProperties;
     std::unique_ptr<juce::StandaloneFilterWindow> mainWindow;
     std::unique_ptr<JackEffectSetup> jackSetup;
     std::unique_ptr<FeedbackBannerText> bannerText;
+    std::unique_ptr<WindowNotice> notice;
+    std::unique_ptr<JackServerWatch> jackWatch;
+    std::unique_ptr<QuitSignals> quitSignals;
+    juce::String settingsFault;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (WydenzaStandaloneApp)
 };

@@ -1,0 +1,117 @@
+#include "JackPatchbay.h"
+
+#include <dlfcn.h>
+#include <jack/jack.h>
+#include <unistd.h>
+
+struct JackPatchbay::Library
+{
+    Library()
+    {
+        handle = dlopen ("libjack.so.0", RTLD_LAZY | RTLD_LOCAL);
+        if (handle == nullptr)
+            return;
+
+        load (clientOpen, "jack_client_open");
+        load (clientClose, "jack_client_close");
+        load (getPorts, "jack_get_ports");
+        load (portByName, "jack_port_by_name");
+        load (getAllConnections, "jack_port_get_all_connections");
+        load (connect, "jack_connect");
+        load (freeMemory, "jack_free");
+        load (getClientPid, "jack_get_client_pid");
+    }
+
+    template <typename Function>
+    void load (Function& function, const char* name)
+    {
+        function = reinterpret_cast<Function> (dlsym (handle, name));
+    }
+
+    bool isUsable() const
+    {
+        return clientOpen != nullptr && clientClose != nullptr && getPorts != nullptr && portByName != nullptr
+               && getAllConnections != nullptr && connect != nullptr && freeMemory != nullptr;
+    }
+
+    /** Copies a list libjack allocated and frees it. */
+    juce::StringArray take (const char** names) const
+    {
+        juce::StringArray result;
+        if (names == nullptr)
+            return result;
+        for (auto** name = names; *name != nullptr; ++name)
+            result.add (juce::String::fromUTF8 (*name));
+        freeMemory (static_cast<void*> (names));
+        return result;
+    }
+
+    void* handle = nullptr;
+    jack_client_t* (*clientOpen) (const char*, jack_options_t, jack_status_t*, ...) = nullptr;
+    int (*clientClose) (jack_client_t*) = nullptr;
+    const char** (*getPorts) (jack_client_t*, const char*, const char*, unsigned long) = nullptr;
+    jack_port_t* (*portByName) (jack_client_t*, const char*) = nullptr;
+    const char** (*getAllConnections) (const jack_client_t*, const jack_port_t*) = nullptr;
+    int (*connect) (jack_client_t*, const char*, const char*) = nullptr;
+    void (*freeMemory) (void*) = nullptr;
+    int (*getClientPid) (const char*) = nullptr;
+};
+
+JackPatchbay::JackPatchbay()
+    : library (loadLibrary())
+{
+    if (! library.isUsable())
+        return;
+
+    jack_status_t status {};
+    client = library.clientOpen ("WydenzaPatchbay", JackNoStartServer, &status);
+}
+
+JackPatchbay::~JackPatchbay()
+{
+    if (client != nullptr)
+        library.clientClose (static_cast<jack_client_t*> (client));
+}
+
+juce::String JackPatchbay::findOwnClient (const juce::String& shortPortName, const juce::String& fallbackName) const
+{
+    if (client == nullptr || library.getClientPid == nullptr)
+        return fallbackName;
+
+    const auto pattern = ":" + shortPortName + "$";
+    const auto ports = library.take (library.getPorts (static_cast<jack_client_t*> (client), pattern.toRawUTF8(), nullptr, 0));
+
+    for (const auto& port : ports)
+    {
+        const auto name = port.upToLastOccurrenceOf (":", false, false);
+        if (library.getClientPid (name.toRawUTF8()) == static_cast<int> (getpid()))
+            return name;
+    }
+
+    return fallbackName;
+}
+
+juce::StringArray JackPatchbay::getConnections (const juce::String& portName) const
+{
+    if (client == nullptr)
+        return {};
+
+    auto* port = library.portByName (static_cast<jack_client_t*> (client), portName.toRawUTF8());
+    return port != nullptr ? library.take (library.getAllConnections (static_cast<jack_client_t*> (client), port)) : juce::StringArray();
+}
+
+bool JackPatchbay::portExists (const juce::String& portName) const
+{
+    return client != nullptr && library.portByName (static_cast<jack_client_t*> (client), portName.toRawUTF8()) != nullptr;
+}
+
+bool JackPatchbay::connect (const juce::String& source, const juce::String& destination) const
+{
+    return client != nullptr && library.connect (static_cast<jack_client_t*> (client), source.toRawUTF8(), destination.toRawUTF8()) == 0;
+}
+
+const JackPatchbay::Library& JackPatchbay::loadLibrary()
+{
+    static const Library loaded;
+    return loaded;
+}
