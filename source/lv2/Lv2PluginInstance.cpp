@@ -119,26 +119,36 @@ void Lv2PluginInstance::run (uint32_t numFrames) noexcept
             }
         }
 
-        // Where the host crosses its buffers (the right input in the left output), the right one is taken
-        // first, so that neither input is overwritten before it is read.
-        const auto crossed = audioInputs[1] != nullptr && audioInputs[1] + done == channels[0];
+        const float* inputs[Lv2PortLayout::numAudioChannels];
 
-        for (size_t step = 0; step < Lv2PortLayout::numAudioChannels; ++step)
+        for (size_t c = 0; c < Lv2PortLayout::numAudioChannels; ++c)
+            inputs[c] = audioInputs[c] != nullptr ? audioInputs[c] + done : nullptr;
+
+        // The chain reads each input straight into its output, no copy, unless an input is missing or the
+        // host crossed its buffers (the right input in the left output): then the inputs are first copied
+        // to the outputs (the right one first where crossed, so neither is overwritten before it is read)
+        // and processed there in place. Without the host's enable, the input passes unchanged.
+        const auto crossed = inputs[1] == channels[0] || inputs[0] == channels[1];
+
+        if (crossed || inputs[0] == nullptr || inputs[1] == nullptr || ! enabled)
         {
-            const auto c = crossed ? Lv2PortLayout::numAudioChannels - 1 - step : step;
-            const auto* input = audioInputs[c] != nullptr ? audioInputs[c] + done : nullptr;
+            const auto rightFirst = inputs[1] == channels[0];
 
-            if (input == nullptr)
-                std::fill (channels[c], channels[c] + length, 0.0f);
-            else if (input != channels[c])
-                std::memmove (channels[c], input, length * sizeof (float));
+            for (size_t step = 0; step < Lv2PortLayout::numAudioChannels; ++step)
+            {
+                const auto c = rightFirst ? Lv2PortLayout::numAudioChannels - 1 - step : step;
+
+                if (inputs[c] == nullptr)
+                    std::fill (channels[c], channels[c] + length, 0.0f);
+                else if (inputs[c] != channels[c])
+                    std::memmove (channels[c], inputs[c], length * sizeof (float));
+
+                inputs[c] = channels[c];
+            }
         }
 
         if (enabled)
-        {
-            juce::AudioBuffer<float> buffer (channels, (int) Lv2PortLayout::numAudioChannels, (int) length);
-            processor->processBlock (buffer, noMidi);
-        }
+            processor->processStereo ({ inputs[0], inputs[1], channels[0], channels[1] }, (int) length);
 
         done += length;
     }

@@ -170,18 +170,18 @@ public:
     /** Input stage, mid/side stage and output, in place; with filter, the safe-bass high-pass on the
         side too, in the same pass.
     */
-    void processFused (float* l, float* r, int n, SafeBassFilter* filter) noexcept
+    void processFused (const StereoBuffers& io, int n, SafeBassFilter* filter) noexcept
     {
         int i = 0;
 #if WYDENZA_SSE
-        i = folded ? processVectors<true> (l, r, n, filter) : processVectors<false> (l, r, n, filter);
+        i = folded ? processVectors<true> (io, n, filter) : processVectors<false> (io, n, filter);
 #endif
         for (; i < n; ++i)
         {
             if (filter != nullptr)
-                processFrameFiltered (l[i], r[i], *filter);
+                processFrameFiltered (io.inLeft[i], io.inRight[i], io.outLeft[i], io.outRight[i], *filter);
             else
-                processFrame (l[i], r[i]);
+                processFrame (io.inLeft[i], io.inRight[i], io.outLeft[i], io.outRight[i]);
         }
     }
 
@@ -217,8 +217,8 @@ public:
         gainedMidFromX1 = outGain * a.lr;
     }
 
-    /** One frame, in place. */
-    void processFrame (float& l, float& r) noexcept
+    /** One frame; the input is read before the output is written, so the two may be the same. */
+    void processFrame (float l, float r, float& leftOut, float& rightOut) noexcept
     {
         float x0, x1;
         source (l, r, x0, x1);
@@ -226,12 +226,12 @@ public:
         const auto outRight = t.rl * x0 + t.rr * x1;
         outL = maxMagnitude (outL, outLeft);
         outR = maxMagnitude (outR, outRight);
-        l = flushSubnormal (outLeft);
-        r = flushSubnormal (outRight);
+        leftOut = flushSubnormal (outLeft);
+        rightOut = flushSubnormal (outRight);
     }
 
-    /** One frame with the safe-bass high-pass on the side, in place. */
-    void processFrameFiltered (float& l, float& r, SafeBassFilter& filter) noexcept
+    /** One frame with the safe-bass high-pass on the side. */
+    void processFrameFiltered (float l, float r, float& leftOut, float& rightOut, SafeBassFilter& filter) noexcept
     {
         float x0, x1;
         source (l, r, x0, x1);
@@ -241,8 +241,8 @@ public:
         const auto outRight = mid + side;
         outL = maxMagnitude (outL, outLeft);
         outR = maxMagnitude (outR, outRight);
-        l = flushSubnormal (outLeft);
-        r = flushSubnormal (outRight);
+        leftOut = flushSubnormal (outLeft);
+        rightOut = flushSubnormal (outRight);
     }
 
     /** What the stage maps are applied to: the input when folded, else the input stage's output. */
@@ -400,19 +400,19 @@ public:
             _mm_storeu_ps (rp, flushed (outRight, rightMagnitude));
         }
 
-        /** Four frames in place. */
-        void processFused (float* lp, float* rp) noexcept
+        /** Four frames; the inputs are loaded before the outputs are stored, so the two may be the same. */
+        void processFused (const float* il, const float* ir, float* lp, float* rp) noexcept
         {
             __m128 x0, x1;
-            source (_mm_loadu_ps (lp), _mm_loadu_ps (rp), x0, x1);
+            source (_mm_loadu_ps (il), _mm_loadu_ps (ir), x0, x1);
             store (lp, rp, _mm_add_ps (_mm_mul_ps (tLL, x0), _mm_mul_ps (tLR, x1)), _mm_add_ps (_mm_mul_ps (tRL, x0), _mm_mul_ps (tRR, x1)));
         }
 
-        /** Four frames in place, with the safe-bass high-pass on the side. */
-        void processFusedFiltered (float* lp, float* rp, VectorFilter& filter) noexcept
+        /** Four frames with the safe-bass high-pass on the side. */
+        void processFusedFiltered (const float* il, const float* ir, float* lp, float* rp, VectorFilter& filter) noexcept
         {
             __m128 x0, x1;
-            source (_mm_loadu_ps (lp), _mm_loadu_ps (rp), x0, x1);
+            source (_mm_loadu_ps (il), _mm_loadu_ps (ir), x0, x1);
             const auto mid = _mm_add_ps (_mm_mul_ps (gainedMid0, x0), _mm_mul_ps (gainedMid1, x1));
             const auto side = filter.process (_mm_add_ps (_mm_mul_ps (aRL, x0), _mm_mul_ps (aRR, x1)));
             const auto gainedSide = _mm_mul_ps (side, filteredSideGain);
@@ -433,12 +433,12 @@ public:
 
     /** Whole groups of four frames of processFused(); returns how many frames were done. */
     template <bool isFolded>
-    int processVectors (float* l, float* r, int n, SafeBassFilter* filter) noexcept
+    int processVectors (const StereoBuffers& io, int n, SafeBassFilter* filter) noexcept
     {
         const auto always = []
         { return true; };
-        return filter != nullptr ? processGroups<isFolded, true> (l, r, 0, n, filter, always)
-                                 : processGroups<isFolded, false> (l, r, 0, n, nullptr, always);
+        return filter != nullptr ? processGroups<isFolded, true> (io, 0, n, filter, always)
+                                 : processGroups<isFolded, false> (io, 0, n, nullptr, always);
     }
 
     /** Groups of four frames from frame i on, for as long as unchanged() says their controls are those of
@@ -446,7 +446,7 @@ public:
         only what it uses in registers.
     */
     template <bool isFolded, bool filtered, typename Unchanged>
-    int processGroups (float* l, float* r, int i, int n, SafeBassFilter* filter, Unchanged&& unchanged) noexcept
+    int processGroups (const StereoBuffers& io, int i, int n, SafeBassFilter* filter, Unchanged&& unchanged) noexcept
     {
         Vector<isFolded> v (*this);
 
@@ -454,13 +454,13 @@ public:
         {
             VectorFilter vf (*filter);
             for (; i + 4 <= n && unchanged(); i += 4)
-                v.processFusedFiltered (l + i, r + i, vf);
+                v.processFusedFiltered (io.inLeft + i, io.inRight + i, io.outLeft + i, io.outRight + i, vf);
             vf.store (*filter);
         }
         else
         {
             for (; i + 4 <= n && unchanged(); i += 4)
-                v.processFused (l + i, r + i);
+                v.processFused (io.inLeft + i, io.inRight + i, io.outLeft + i, io.outRight + i);
         }
 
         v.store (*this);
@@ -534,10 +534,15 @@ void StereoChain::setSafeBassCoefficients (const SafeBassFilter::Coefficients& c
 StereoPeaks StereoChain::process (float* left, float* right, int numSamples, const StereoChainSettings& settings, float width, float pan) noexcept
 {
     const std::atomic<float> widthSource { width }, panSource { pan };
-    return process (left, right, numSamples, settings, widthSource, panSource);
+    return process ({ left, right, left, right }, numSamples, settings, widthSource, panSource);
 }
 
 StereoPeaks StereoChain::process (float* left, float* right, int numSamples, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan) noexcept
+{
+    return process ({ left, right, left, right }, numSamples, settings, width, pan);
+}
+
+StereoPeaks StereoChain::process (const StereoBuffers& io, int numSamples, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan) noexcept
 {
     StereoPeaks peaks;
 
@@ -548,9 +553,14 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
     {
         for (int i = 0; i < numSamples; ++i)
         {
-            peaks.inputLeft = peaks.outputLeft = maxMagnitude (peaks.inputLeft, left[i]);
-            peaks.inputRight = peaks.outputRight = maxMagnitude (peaks.inputRight, right[i]);
+            peaks.inputLeft = peaks.outputLeft = maxMagnitude (peaks.inputLeft, io.inLeft[i]);
+            peaks.inputRight = peaks.outputRight = maxMagnitude (peaks.inputRight, io.inRight[i]);
         }
+
+        if (io.outLeft != io.inLeft)
+            std::memmove (io.outLeft, io.inLeft, (size_t) numSamples * sizeof (float));
+        if (io.outRight != io.inRight)
+            std::memmove (io.outRight, io.inRight, (size_t) numSamples * sizeof (float));
 
         return peaks;
     }
@@ -567,12 +577,14 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
     {
         const auto n = std::min (runLength, numSamples - start);
 
+        const auto run = io.from (start);
+
         if (settings.muteAll)
-            processRun (left, right, start, start + n, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
+            processRun (run, n, inputStage, midSideStage, settings.outputGain, filterSide, peaks);
         else if (filterSide)
-            processFollowingControls<true> (left + start, right + start, n, inputStage, settings, width, pan, peaks);
+            processFollowingControls<true> (run, n, inputStage, settings, width, pan, peaks);
         else
-            processFollowingControls<false> (left + start, right + start, n, inputStage, settings, width, pan, peaks);
+            processFollowingControls<false> (run, n, inputStage, settings, width, pan, peaks);
 
         if (filterSide)
             safeBassFilter.settleTinyOutputs();
@@ -585,7 +597,7 @@ StereoPeaks StereoChain::process (float* left, float* right, int numSamples, con
 }
 
 template <bool filterSide>
-void StereoChain::processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept
+void StereoChain::processFollowingControls (const StereoBuffers& io, int numSamples, const Matrix2& inputStage, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept
 {
     // One pass: each frame's width and pan are read just before it is processed.
     auto currentWidth = width.load (std::memory_order_relaxed);
@@ -605,9 +617,9 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
         }
 
         if constexpr (filterSide)
-            kernel.processFrameFiltered (left[i], right[i], safeBassFilter);
+            kernel.processFrameFiltered (io.inLeft[i], io.inRight[i], io.outLeft[i], io.outRight[i], safeBassFilter);
         else
-            kernel.processFrame (left[i], right[i]);
+            kernel.processFrame (io.inLeft[i], io.inRight[i], io.outLeft[i], io.outRight[i]);
     };
 
     int i = 0;
@@ -619,8 +631,8 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
         const auto widthBits = bitsOf (currentWidth), panBits = bitsOf (currentPan);
         const auto unchanged = [&]
         { return nextFourFramesUnchanged (width, pan, widthBits, panBits); };
-        i = kernel.isFolded() ? kernel.processGroups<true, filterSide> (left, right, i, numSamples, &safeBassFilter, unchanged)
-                              : kernel.processGroups<false, filterSide> (left, right, i, numSamples, &safeBassFilter, unchanged);
+        i = kernel.isFolded() ? kernel.processGroups<true, filterSide> (io, i, numSamples, &safeBassFilter, unchanged)
+                              : kernel.processGroups<false, filterSide> (io, i, numSamples, &safeBassFilter, unchanged);
 
         if (i + 4 > numSamples)
             break;
@@ -636,11 +648,11 @@ void StereoChain::processFollowingControls (float* left, float* right, int numSa
     peaks = kernel.getPeaks();
 }
 
-void StereoChain::processRun (float* left, float* right, int start, int end, const Matrix2& in, const Matrix2& ms, float outGain, bool filterSide, StereoPeaks& peaks) noexcept
+void StereoChain::processRun (const StereoBuffers& io, int numSamples, const Matrix2& in, const Matrix2& ms, float outGain, bool filterSide, StereoPeaks& peaks) noexcept
 {
     FrameKernel kernel (in, ms, outGain, safeBassFilter.getGain(), peaks);
 
-    kernel.processFused (left + start, right + start, end - start, filterSide ? &safeBassFilter : nullptr);
+    kernel.processFused (io, numSamples, filterSide ? &safeBassFilter : nullptr);
 
     peaks = kernel.getPeaks();
 }

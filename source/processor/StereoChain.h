@@ -34,8 +34,19 @@ struct StereoPeaks
     float inputLeft = 0.0f, inputRight = 0.0f, outputLeft = 0.0f, outputRight = 0.0f;
 };
 
+/** A pair of channels to process: the input read and the output written, the same buffers in place. */
+struct StereoBuffers
+{
+    const float* inLeft;
+    const float* inRight;
+    float* outLeft;
+    float* outRight;
+
+    StereoBuffers from (int frame) const noexcept { return { inLeft + frame, inRight + frame, outLeft + frame, outRight + frame }; }
+};
+
 /** Input gain, swap, polarity, mono, mid/side width, pan curve and law, mid/side mutes, safe bass and
-    output gain, applied in place to a pair of channels. Knows nothing of the host: the processor hands
+    output gain, applied to a pair of channels, in place or from input to output buffers. Knows nothing of the host: the processor hands
     it plain settings and the two live parameter values that may change from one sample to the next.
 */
 class StereoChain
@@ -51,6 +62,10 @@ public:
     */
     StereoPeaks process (float* left, float* right, int numSamples, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan) noexcept;
 
+    /** The same from input to output buffers (each output either its input or apart from both inputs),
+        which saves a host with separate buffers a copy. */
+    StereoPeaks process (const StereoBuffers& io, int numSamples, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan) noexcept;
+
     /** The same with width and pan fixed for the block. */
     StereoPeaks process (float* left, float* right, int numSamples, const StereoChainSettings& settings, float width, float pan) noexcept;
 
@@ -61,14 +76,14 @@ private:
         float ll = 1.0f, lr = 0.0f, rl = 0.0f, rr = 1.0f;
     };
 
-    /** Runs frames [start, end) with fixed stage maps; the safe-bass filter is fed when asked. */
-    void processRun (float* left, float* right, int start, int end, const Matrix2& inputStage, const Matrix2& midSideStage, float outputGain, bool filterSide, StereoPeaks& peaks) noexcept;
+    /** Runs numSamples frames with fixed stage maps; the safe-bass filter is fed when asked. */
+    void processRun (const StereoBuffers& io, int numSamples, const Matrix2& inputStage, const Matrix2& midSideStage, float outputGain, bool filterSide, StereoPeaks& peaks) noexcept;
 
     class FrameKernel;
 
-    /** Frames in place, reading width and pan before every frame; filterSide runs the safe-bass filter. */
+    /** Frames reading width and pan before every frame; filterSide runs the safe-bass filter. */
     template <bool filterSide>
-    void processFollowingControls (float* left, float* right, int numSamples, const Matrix2& inputStage, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept;
+    void processFollowingControls (const StereoBuffers& io, int numSamples, const Matrix2& inputStage, const StereoChainSettings& settings, const std::atomic<float>& width, const std::atomic<float>& pan, StereoPeaks& peaks) noexcept;
 
     static Matrix2 makeInputStage (const StereoChainSettings& s) noexcept;
     static Matrix2 makeMidSideStage (const StereoChainSettings& s, float widthValue, float panValue) noexcept;

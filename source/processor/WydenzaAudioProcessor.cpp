@@ -574,6 +574,22 @@ void WydenzaAudioProcessor::readBlockSettings (StereoChainSettings& s) const noe
 
 void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
+    const auto numSamples = buffer.getNumSamples();
+    const auto stereo = numSamples > 0 && buffer.getNumChannels() >= 2;
+    auto* left = stereo ? buffer.getWritePointer (0) : nullptr;
+    auto* right = stereo ? buffer.getWritePointer (1) : nullptr;
+
+    if (stereo)
+        connectedInputs.apply (left, right, numSamples);
+
+    processStereo ({ left, right, left, right }, stereo ? numSamples : 0);
+
+    for (auto channel = 2; channel < buffer.getNumChannels(); ++channel)
+        buffer.clear (channel, 0, numSamples);
+}
+
+void WydenzaAudioProcessor::processStereo (const StereoBuffers& io, int numSamples) noexcept
+{
     // The control register is left as the host set it: the chain flushes subnormals itself, for less than
     // the two register writes a scoped flush-to-zero would cost every block.
     const auto sampleRate = getSampleRate();
@@ -593,21 +609,15 @@ void WydenzaAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce
     StereoChainSettings blockSettings;
     readBlockSettings (blockSettings);
 
-    const auto numSamples = buffer.getNumSamples();
-
-    if (numSamples > 0 && buffer.getNumChannels() >= 2)
+    if (numSamples > 0)
     {
-        connectedInputs.apply (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples);
-        const auto peaks = chain.process (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples, blockSettings, parameters.getByIndex (index.width)->getValueSource(), parameters.getByIndex (index.pan)->getValueSource());
+        const auto peaks = chain.process (io, numSamples, blockSettings, parameters.getByIndex (index.width)->getValueSource(), parameters.getByIndex (index.pan)->getValueSource());
         raisePeak (inputPeakLeft, peaks.inputLeft);
         raisePeak (inputPeakRight, peaks.inputRight);
         raisePeak (outputPeakLeft, peaks.outputLeft);
         raisePeak (outputPeakRight, peaks.outputRight);
-        signalScopeFeed.push (buffer.getReadPointer (0), buffer.getReadPointer (1), numSamples, sampleRate);
+        signalScopeFeed.push (io.outLeft, io.outRight, numSamples, sampleRate);
     }
-
-    for (auto channel = 2; channel < buffer.getNumChannels(); ++channel)
-        buffer.clear (channel, 0, numSamples);
 }
 
 //==============================================================================

@@ -30,6 +30,9 @@ public:
     void releaseResources() override {}
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    /** processBlock for a host that hands separate input and output buffers (or the same, in place), which
+        saves it a copy: numSamples frames from the inputs to the outputs. Any thread the host processes on. */
+    void processStereo (const StereoBuffers& io, int numSamples) noexcept;
     using juce::AudioProcessor::processBlock;
 
     const juce::String getInputChannelName (int channelIndex) const override;

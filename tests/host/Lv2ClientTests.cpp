@@ -124,15 +124,28 @@ public:
         return value;
     }
 
-    /** Runs left/right through the plug-in in place or through separate output buffers, in blocks of these lengths. */
-    void process (std::vector<float>& left, std::vector<float>& right, const std::vector<uint32_t>& blocks, bool inPlace)
+    enum class Buffers
+    {
+        inPlace,
+        separate,
+        // The left output in the right input's buffer, as a host that reuses buffers may hand them.
+        crossed
+    };
+
+    /** Runs left/right through the plug-in in blocks of these lengths; left/right then hold the output. */
+    void process (std::vector<float>& left, std::vector<float>& right, const std::vector<uint32_t>& blocks, Buffers buffers)
     {
         std::vector<float> outLeft (left.size()), outRight (right.size());
         size_t start = 0;
 
         for (const auto length : blocks)
         {
-            float* outputs[] { inPlace ? left.data() + start : outLeft.data() + start, inPlace ? right.data() + start : outRight.data() + start };
+            float* outputs[] { outLeft.data() + start, outRight.data() + start };
+            if (buffers == Buffers::inPlace)
+                outputs[0] = left.data() + start, outputs[1] = right.data() + start;
+            else if (buffers == Buffers::crossed)
+                outputs[0] = right.data() + start;
+
             lilv_instance_connect_port (instance, 0, left.data() + start);
             lilv_instance_connect_port (instance, 1, right.data() + start);
             lilv_instance_connect_port (instance, 2, outputs[0]);
@@ -141,11 +154,13 @@ public:
             start += length;
         }
 
-        if (! inPlace)
-        {
+        if (buffers == Buffers::separate)
             left = outLeft;
+        else if (buffers == Buffers::crossed)
+            left = right;
+
+        if (buffers != Buffers::inPlace)
             right = outRight;
-        }
     }
 
     /** The instance's saved state as the plug-in's XML. */
@@ -297,7 +312,7 @@ TEST (Lv2Client, TheOptionSetsRealHostsPassGiveAPluginThatProcessesAnyBlockLikeT
                 lv2.controls[1] = 0.8f; // StereoWidth
                 lv2.controls[16] = 1.0f; // SafeBass
 
-                for (const auto inPlace : { true, false })
+                for (const auto buffers : { LoadedPlugin::Buffers::inPlace, LoadedPlugin::Buffers::separate, LoadedPlugin::Buffers::crossed })
                 {
                     std::vector<float> left, right, expectedLeft, expectedRight;
                     makeSignal (left, right, total (blocks), rate);
@@ -306,10 +321,10 @@ TEST (Lv2Client, TheOptionSetsRealHostsPassGiveAPluginThatProcessesAnyBlockLikeT
                     // Each pass is a new run; the reference starts from silence as well.
                     lilv_instance_deactivate (lv2.instance);
                     lilv_instance_activate (lv2.instance);
-                    lv2.process (left, right, blocks, inPlace);
+                    lv2.process (left, right, blocks, buffers);
                     processReference (rate, lv2.controls, expectedLeft, expectedRight, blocks);
-                    EXPECT_EQ (left, expectedLeft) << rate << " Hz, " << (inPlace ? "in place" : "separate buffers");
-                    EXPECT_EQ (right, expectedRight) << rate << " Hz, " << (inPlace ? "in place" : "separate buffers");
+                    EXPECT_EQ (left, expectedLeft) << rate << " Hz, buffers " << (int) buffers;
+                    EXPECT_EQ (right, expectedRight) << rate << " Hz, buffers " << (int) buffers;
                 }
 
                 EXPECT_EQ (lv2.latency, 0.0f);
@@ -332,7 +347,8 @@ TEST (Lv2Client, EveryValueTheHostWritesReachesTheProcessorExactlyInTheBlockItWa
         auto expectedLeft = left, expectedRight = right;
         lilv_instance_deactivate (lv2.instance);
         lilv_instance_activate (lv2.instance);
-        lv2.process (left, right, { 256 }, true);
+        // Every setting (bypass and mutes among them) through each way a host hands its buffers.
+        lv2.process (left, right, { 256 }, (LoadedPlugin::Buffers) (set % 3));
         processReference (48000.0, lv2.controls, expectedLeft, expectedRight, { 256 });
         ASSERT_EQ (left, expectedLeft) << "set " << set;
         ASSERT_EQ (right, expectedRight) << "set " << set;
@@ -373,7 +389,7 @@ TEST (Lv2Client, ASaveBeforeTheFirstBlockHoldsThePortValuesAndARestoredSessionPl
     std::vector<float> left, right;
     makeSignal (left, right, 512, 48000.0);
     auto expectedLeft = left, expectedRight = right;
-    reopened.process (left, right, { 512 }, false);
+    reopened.process (left, right, { 512 }, LoadedPlugin::Buffers::separate);
     processReference (48000.0, written, expectedLeft, expectedRight, { 512 });
     EXPECT_EQ (left, expectedLeft);
     EXPECT_EQ (right, expectedRight);
@@ -418,7 +434,7 @@ TEST (Lv2Client, APresetJalvSavedWithTheControlPortBuildRestoresItsValues)
 
     std::vector<float> left, right;
     makeSignal (left, right, 64, 48000.0);
-    lv2.process (left, right, { 64 }, true);
+    lv2.process (left, right, { 64 }, LoadedPlugin::Buffers::inPlace);
     const auto xml = lv2.saveState();
     ASSERT_NE (xml, nullptr);
     for (const auto& [symbol, value] : target.values)
