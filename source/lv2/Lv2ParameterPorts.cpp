@@ -60,8 +60,10 @@ void Lv2ParameterPorts::applyHostChanges() noexcept
 
         const auto clamped = juce::jlimit (0.0f, 1.0f, value);
 
+        // The host's own value: no listener to tell (that would take the listener list's lock on the audio
+        // thread); the editor learns of it from the processor's record of changed parameters.
         if (clamped != currentValue (i))
-            processor.setParameterNotifyingHostByIndex (i, clamped);
+            processor.setParameter (i, clamped);
     }
 }
 

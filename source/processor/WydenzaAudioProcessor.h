@@ -214,9 +214,6 @@ public:
     ParameterSet& getParameterSet() noexcept { return parameters; }
     const ParameterSet& getParameterSet() const noexcept { return parameters; }
 
-    /** Sets a normalised value as a host's own change does, telling the processor's listeners (any thread). */
-    void setParameterNotifyingHostByIndex (int parameterIndex, float value);
-
     /** "(unknown)" before the first block, otherwise the rate in whole hertz ("44100 Hz"). */
     juce::String getSampleRateText() const;
     juce::String getChannelName() const { return channelName; }
@@ -272,6 +269,8 @@ private:
     void presetChanged() override { refreshEditor(); }
     void undoStateChanged() override { updateUndoRedoButtons(); }
     void addPresetMetadata (juce::ValueTree& tree) override;
+
+    void setParameterNotifyingHostByIndex (int parameterIndex, float value);
 
     /** Carries out a restore that waits for the message thread (message thread only). Every operation of
         the message thread on the current preset calls it first, so that it acts on the restored preset.

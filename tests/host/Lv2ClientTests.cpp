@@ -3,6 +3,7 @@
 // before and between blocks, saves before the first block, and a preset saved by jalv with an earlier
 // build. Its output is compared with the processor's own, run in this process on the same blocks.
 
+#include "../hardening/AudioThreadGuard.h"
 #include "processor/PluginStateXml.h"
 #include "processor/WydenzaAudioProcessor.h"
 
@@ -439,4 +440,48 @@ TEST (Lv2Client, APresetJalvSavedWithTheControlPortBuildRestoresItsValues)
     ASSERT_NE (xml, nullptr);
     for (const auto& [symbol, value] : target.values)
         EXPECT_EQ ((float) xml->getDoubleAttribute (symbol, -1.0), value) << symbol;
+}
+
+TEST (Lv2Client, RunAllocatesNothingAndTakesNoLockWhateverTheHostChanges)
+{
+    LoadedPlugin lv2 (48000.0);
+    ASSERT_NE (lv2.instance, nullptr);
+    float enabled = 1.0f, freeWheeling = 0.0f;
+    lilv_instance_connect_port (lv2.instance, 7, &freeWheeling);
+    lilv_instance_connect_port (lv2.instance, 8, &enabled);
+    alignas (8) uint8_t events[256] {};
+    auto* sequence = reinterpret_cast<LV2_Atom_Sequence*> (events);
+    lilv_instance_connect_port (lv2.instance, 5, sequence);
+
+    std::vector<float> left, right, outLeft (8192), outRight (8192);
+    makeSignal (left, right, 8192, 48000.0);
+    juce::Random random (36);
+    AudioThreadGuard::Counts counts;
+
+    for (int round = 0; round < 30; ++round)
+    {
+        randomValues (random, lv2.controls);
+        enabled = round % 5 == 4 ? 0.0f : 1.0f;
+        freeWheeling = round % 7 == 6 ? 1.0f : 0.0f;
+        // In place, apart, crossed (the left output in the right input's buffer).
+        float* outputs[] { round % 3 == 0 ? left.data() : (round % 3 == 1 ? outLeft.data() : right.data()), round % 3 == 0 ? right.data() : outRight.data() };
+        lilv_instance_connect_port (lv2.instance, 0, left.data());
+        lilv_instance_connect_port (lv2.instance, 1, right.data());
+        lilv_instance_connect_port (lv2.instance, 2, outputs[0]);
+        lilv_instance_connect_port (lv2.instance, 3, outputs[1]);
+
+        for (const uint32_t length : { 0u, 1u, 64u, 4096u, 3u })
+        {
+            sequence->atom.size = sizeof (events) - sizeof (LV2_Atom);
+            const AudioThreadGuard guard;
+            lilv_instance_run (lv2.instance, length);
+            counts.allocations += guard.getCounts().allocations;
+            counts.locks += guard.getCounts().locks;
+        }
+
+        makeSignal (left, right, 8192, 48000.0);
+    }
+
+    EXPECT_EQ (counts.allocations, 0u) << AudioThreadGuard::firstOffender();
+    EXPECT_EQ (counts.locks, 0u) << AudioThreadGuard::firstOffender();
 }
