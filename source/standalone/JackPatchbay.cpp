@@ -20,6 +20,7 @@ struct JackPatchbay::Library
         load (connect, "jack_connect");
         load (freeMemory, "jack_free");
         load (getClientPid, "jack_get_client_pid");
+        load (onShutdown, "jack_on_shutdown");
     }
 
     template <typename Function>
@@ -31,7 +32,7 @@ struct JackPatchbay::Library
     bool isUsable() const
     {
         return clientOpen != nullptr && clientClose != nullptr && getPorts != nullptr && portByName != nullptr
-               && getAllConnections != nullptr && connect != nullptr && freeMemory != nullptr;
+               && getAllConnections != nullptr && connect != nullptr && freeMemory != nullptr && onShutdown != nullptr;
     }
 
     /** Copies a list libjack allocated and frees it. */
@@ -55,6 +56,7 @@ struct JackPatchbay::Library
     int (*connect) (jack_client_t*, const char*, const char*) = nullptr;
     void (*freeMemory) (void*) = nullptr;
     int (*getClientPid) (const char*) = nullptr;
+    void (*onShutdown) (jack_client_t*, JackShutdownCallback, void*) = nullptr;
 };
 
 JackPatchbay::JackPatchbay()
@@ -65,12 +67,26 @@ JackPatchbay::JackPatchbay()
 
     jack_status_t status {};
     client = library.clientOpen ("WydenzaPatchbay", JackNoStartServer, &status);
+
+    if (client != nullptr)
+        library.onShutdown (
+            static_cast<jack_client_t*> (client), [] (void* flag)
+            { static_cast<std::atomic<bool>*> (flag)->store (true); },
+            serverGone);
 }
 
 JackPatchbay::~JackPatchbay()
 {
+    // Closing a client whose server has gone cancels libjack's notification thread, which aborts the whole
+    // app (a C++ thread cancelled mid-unwind); such a client is left as it is, like the framework leaves its
+    // own, and so is the flag its shutdown callback may still set.
+    if (client != nullptr && serverGone->load())
+        return;
+
     if (client != nullptr)
         library.clientClose (static_cast<jack_client_t*> (client));
+
+    delete serverGone;
 }
 
 juce::String JackPatchbay::findOwnClient (const juce::String& shortPortName, const juce::String& fallbackName) const

@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <atomic>
+
 /** A short-lived JACK client of the app's own that reads and makes connections of other clients' ports,
     the framework's JACK device offering no way to. libjack is opened at run time, as the framework does,
     so the app runs where JACK is not installed. Message thread; open it only for a moment.
@@ -34,6 +36,7 @@ private:
 
     const Library& library;
     void* client = nullptr;
+    std::atomic<bool>* serverGone = new std::atomic<bool> (false);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (JackPatchbay)
 };
