@@ -7,8 +7,8 @@ build. HTML comments in the sources (notes for the authors) are left out.
 
 usage: html-manuals.py SOURCE_ROOT OUTPUT_FOLDER"""
 import html
-import importlib.util
 import os
+import runpy
 import shutil
 import sys
 
@@ -28,14 +28,12 @@ pre { padding: 0.5em; overflow-x: auto; }"""
 
 
 def load_link_checker():
+    """The link checker's functions, by name (its file name is not a module name)."""
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "check-doc-links.py")
-    spec = importlib.util.spec_from_file_location("check_doc_links", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+    return runpy.run_path(path, run_name="check_doc_links")
 
 
-github_anchor = load_link_checker().github_anchor
+github_anchor = load_link_checker()["github_anchor"]
 
 
 def plain_text(inline):

@@ -78,11 +78,9 @@ for manual in README.md docs/renderer.md docs/presets.md docs/editor.md docs/hos
     docs/development.md; do
     page="$(basename "$manual" .md | sed 's/^README$/readme/').html"
     check "$page has the ids of every heading of $manual" python3 -c "
-import importlib.util, sys
-spec = importlib.util.spec_from_file_location('links', '$source_root/scripts/check-doc-links.py')
-links = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(links)
-missing = links.anchors_of('$source_root/$manual') - links.PageLinks('$doc/$page').ids
+import runpy, sys
+links = runpy.run_path('$source_root/scripts/check-doc-links.py', run_name='links')
+missing = links['anchors_of']('$source_root/$manual') - links['PageLinks']('$doc/$page').ids
 sys.exit('missing ids: %s' % sorted(missing) if missing else 0)"
 done
 check "every link and picture in the installed manuals leads to a file and an id there" \
