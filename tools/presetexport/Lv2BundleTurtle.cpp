@@ -1,24 +1,13 @@
 #include "Lv2BundleTurtle.h"
 
+#include "TurtleText.h"
 #include "lv2/Lv2PortLayout.h"
 #include "processor/WydenzaAudioProcessor.h"
 
 namespace
 {
-juce::String quoted (const juce::String& text)
-{
-    return "\"" + text.replace ("\\", "\\\\").replace ("\"", "\\\"") + "\"";
-}
-
-juce::String replaceFile (const juce::File& file, const juce::String& text)
-{
-    juce::TemporaryFile temporary (file);
-
-    if (! temporary.getFile().replaceWithText (text, false, false, "\n") || ! temporary.overwriteTargetFileWithTemporary())
-        return "could not write " + file.getFullPathName();
-
-    return {};
-}
+using TurtleText::quoted;
+using TurtleText::replaceFile;
 
 /** A valid LV2 symbol from a parameter's stable ID: letters, digits and underscores, not starting with a digit. */
 juce::String symbolFor (const juce::String& parameterId)

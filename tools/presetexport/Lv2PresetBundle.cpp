@@ -1,5 +1,10 @@
 #include "Lv2PresetBundle.h"
 
+#include "TurtleText.h"
+
+using TurtleText::quoted;
+using TurtleText::replaceFile;
+
 Lv2PresetBundle::Lv2PresetBundle (juce::File bundleFolder, juce::String pluginUri)
     : bundle (std::move (bundleFolder)), uri (std::move (pluginUri))
 {
@@ -71,19 +76,4 @@ juce::String Lv2PresetBundle::write (const juce::Array<FactoryPresetStates::Entr
 juce::String Lv2PresetBundle::presetUri (int index) const
 {
     return uri + ":preset" + juce::String (index + 1);
-}
-
-juce::String Lv2PresetBundle::quoted (const juce::String& text)
-{
-    return "\"" + text.replace ("\\", "\\\\").replace ("\"", "\\\"") + "\"";
-}
-
-juce::String Lv2PresetBundle::replaceFile (const juce::File& file, const juce::String& text)
-{
-    juce::TemporaryFile temporary (file);
-
-    if (! temporary.getFile().replaceWithText (text, false, false, "\n") || ! temporary.overwriteTargetFileWithTemporary())
-        return "could not write " + file.getFullPathName();
-
-    return {};
 }

@@ -16,8 +16,6 @@ public:
 
 private:
     juce::String presetUri (int index) const;
-    static juce::String quoted (const juce::String& text);
-    static juce::String replaceFile (const juce::File& file, const juce::String& text);
 
     juce::File bundle;
     juce::String uri;
