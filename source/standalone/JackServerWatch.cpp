@@ -86,9 +86,20 @@ void JackServerWatch::changeListenerCallback (juce::ChangeBroadcaster*)
         rememberInputSources();
 }
 
+bool JackServerWatch::isDeviceStopping() const
+{
+    // The framework's device drops its callback first when its server goes, then tells the manager (whose
+    // change message lands here) and only then marks itself closed, all on libjack's notification thread.
+    auto* device = deviceManager.getCurrentAudioDevice();
+    return device != nullptr && device->isOpen() && ! device->isPlaying();
+}
+
 void JackServerWatch::rememberInputSources()
 {
-    if (! isOnJack() || isDeviceAway())
+    // Opening a client once libjack has seen its server die makes libjack close every client of the process,
+    // the dying device's too, by cancelling their threads: while the device's thread is still in its shutdown
+    // callback that aborts the app. So no client is opened until that device is wholly closed.
+    if (! isOnJack() || isDeviceAway() || isDeviceStopping())
         return;
 
     const JackPatchbay patchbay;

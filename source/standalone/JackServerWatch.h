@@ -31,6 +31,7 @@ private:
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
     bool isOnJack() const;
     bool isDeviceAway() const;
+    bool isDeviceStopping() const;
     void rememberInputSources();
     bool reopen();
     void connectRememberedSources();
