@@ -165,13 +165,16 @@ expect_failure "a switch out of range" "bad value '2' for SafeBass" --set SafeBa
 expect_failure "an unknown preset" "unknown preset 'Nope'" --preset Nope input.wav out5.wav
 expect_failure "a missing input" "no such file" missing.wav out6.wav
 printf 'not audio' > junk.wav
-expect_failure "a file that is not audio" "not a WAV, FLAC or AIFF file" junk.wav out7.wav
+expect_failure "a file that is not audio" "not a WAV, FLAC, AIFF or Ogg Vorbis file" junk.wav out7.wav
 
 before="$(md5sum < input.wav)"
 expect_failure "writing over the input" "would overwrite the input" input.wav input.wav
 ln -s input.wav link.wav
 expect_failure "writing over the input through a link" "would overwrite the input" input.wav link.wav
 check "the input is untouched" test "$(md5sum < input.wav)" = "$before"
+cp input.wav input-named.png
+expect_failure "an analysis plot over its input" "the plot would overwrite the input" --analyze --plot input-named.png input-named.png
+check "the analysed input is untouched" test "$(md5sum < input-named.png)" = "$before"
 
 #---------------------------------------------------------------------------------------------------
 # Output format and bit depth. Inputs: 16 and 24-bit WAV from Python, 32-bit float WAV from the renderer.
@@ -219,6 +222,7 @@ rendering options with --analyze|takes no rendering options|--analyze --set Ster
 a bad setting with --out-dir|unknown parameter 'Foo'|--set Foo=1 --out-dir newdir in24.wav|newdir
 --jobs without --out-dir|--jobs goes with --out-dir|--jobs 2 in24.wav x.wav|x.wav
 a split out of range|--split takes a frequency from 20 to 20000 Hz|--analyze --split 0 in24.wav|x.wav
+a file as the output folder|as the output folder: it is a file|--out-dir in24.wav in16.wav|in24.wav/in16.wav
 TABLE
 
 # 16 bits get TPDF dither from a fixed seed: the same render gives the same file, and it differs from
@@ -236,7 +240,7 @@ cp in24.wav batch/a.wav; cp in16.wav batch/b.wav; printf 'not audio' > batch/c.w
 out="$("$render" --set StereoWidth=150 --out-dir rendered batch/a.wav batch/c.wav batch/b.wav 2>&1)"; rc=$?
 check "a batch with a failing file exits non-zero" test "$rc" -ne 0
 check "one line per file" test "$(grep -c '^\[[1-3]/3\] batch/' <<<"$out")" -eq 3
-check "the failing file is named with its reason" grep -q '^\[2/3\] batch/c.wav -> rendered/c.wav: FAILED: .*not a WAV, FLAC or AIFF file' <<<"$out"
+check "the failing file is named with its reason" grep -q '^\[2/3\] batch/c.wav -> rendered/c.wav: FAILED: .*not a WAV, FLAC, AIFF or Ogg Vorbis file' <<<"$out"
 check "the batch sums up" grep -q "rendered 2 of 3 files; 1 failed" <<<"$out"
 check "the good files keep their format" test "$(python3 wavtool.py info rendered/a.wav) $(python3 wavtool.py info rendered/b.wav)" = "WAV 24 WAV 16"
 check "no output for the failing file" test ! -e rendered/c.wav
@@ -388,7 +392,7 @@ out="$("$render" --set StereoWidth=150 --bits 16 --jobs 3 --out-dir jobs3 batch/
 check "--jobs 3 with a failing file exits non-zero" test "$rc" -ne 0
 check "--jobs 3 writes the files of --jobs 1" test "$(cd jobs1 && md5sum ./*)" = "$(cd jobs3 && md5sum ./*)"
 check "--jobs 3 writes five files" test "$(ls jobs3 | wc -l)" -eq 5
-check "--jobs 3 prints one whole line per file" test "$(grep -cE '^\[[1-6]/6\] batch/[a-f]\.wav -> jobs3/[a-f]\.wav: (done \(WAV file, 16-bit, TPDF dither\)(, clipped L [0-9]+, R [0-9]+)?|FAILED: .*not a WAV, FLAC or AIFF file)$' <<<"$out")" -eq 6
+check "--jobs 3 prints one whole line per file" test "$(grep -cE '^\[[1-6]/6\] batch/[a-f]\.wav -> jobs3/[a-f]\.wav: (done \(WAV file, 16-bit, TPDF dither\)(, clipped L [0-9]+, R [0-9]+)?|FAILED: .*not a WAV, FLAC, AIFF or Ogg Vorbis file)$' <<<"$out")" -eq 6
 check "--jobs 3 sums up" grep -q "rendered 5 of 6 files; 1 failed" <<<"$out"
 expect_failure "--jobs 0" "--jobs takes a number of files to render at once, from 1 to 256" --jobs 0 --out-dir x batch/a.wav
 

@@ -16,6 +16,12 @@ int AnalyzeCommand::run (const CommandContext& context)
     juce::Array<juce::var> json;
     int failures = 0;
 
+    // Measuring leaves the files as they are: a plot named like one of them would replace its audio.
+    const auto plot = options.plotPath.isNotEmpty() ? CommandContext::fileFromArgument (options.plotPath) : juce::File();
+    for (const auto& path : options.files)
+        if (const auto input = CommandContext::fileFromArgument (path); plot != juce::File() && CommandContext::sameFile (input, plot))
+            throw RenderError ("the plot would overwrite the input " + input.getFullPathName());
+
     for (const auto& path : options.files)
     {
         ReportEntry entry;
@@ -38,8 +44,8 @@ int AnalyzeCommand::run (const CommandContext& context)
                 out << path << " (" << StereoAnalysisText::describeSignal (*result) << ")\n"
                     << StereoAnalysisText::makeTable ({}, { &*result }) << "\n";
 
-            if (options.plotPath.isNotEmpty())
-                RenderSummary::writePlot (CommandContext::fileFromArgument (options.plotPath), AnalysisPlot ("STEREO ANALYSIS", { { path, *result } }));
+            if (plot != juce::File())
+                RenderSummary::writePlot (plot, AnalysisPlot ("STEREO ANALYSIS", { { path, *result } }));
         }
         catch (const RenderError& error)
         {

@@ -25,7 +25,7 @@ int BatchRenderCommand::run (const CommandContext& context, juce::AudioFormatMan
     const auto folder = CommandContext::fileFromArgument (options.outDir);
 
     if (folder.existsAsFile())
-        throw RenderError ("cannot use " + folder.getFullPathName() + " as the output folder");
+        throw RenderError ("cannot use " + folder.getFullPathName() + " as the output folder: it is a file");
 
     juce::Array<juce::File> inputs;
     for (const auto& path : options.files)

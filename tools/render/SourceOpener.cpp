@@ -17,7 +17,10 @@ bool startsWith (const char* bytes, const char* id)
 
 juce::String needsStereo (const juce::String& name, int channels)
 {
-    return name.fromLastOccurrenceOf ("/", false, false) + " has " + juce::String (channels) + " channel(s); Wydenza needs stereo";
+    const auto fileName = name.fromLastOccurrenceOf ("/", false, false);
+    if (channels == 1)
+        return fileName + " is mono (1 channel); Wydenza needs stereo, 2 channels: a mono file has no stereo image to widen";
+    return fileName + " has " + juce::String (channels) + " channels; Wydenza needs stereo, 2 channels (mix it down to stereo first)";
 }
 
 /** The name of a WAV encoding the framework's reader does not take, or nothing for one it does. */
@@ -226,7 +229,7 @@ FileRenderer::Source SourceOpener::open (const juce::String& name, const StreamS
     {
         auto in = streams();
         if (in == nullptr || in->read (magic, 12) < 4)
-            throw RenderError ("cannot read " + name + ": not a WAV, FLAC or AIFF file");
+            throw RenderError ("cannot read " + name + ": not a WAV, FLAC, AIFF or Ogg Vorbis file");
     }
 
     FileRenderer::Source source;
@@ -249,7 +252,7 @@ FileRenderer::Source SourceOpener::open (const juce::String& name, const StreamS
         source.isLossy = true;
     }
     else
-        throw RenderError ("cannot read " + name + ": not a WAV, FLAC or AIFF file");
+        throw RenderError ("cannot read " + name + ": not a WAV, FLAC, AIFF or Ogg Vorbis file");
 
     const auto& reader = *source.reader;
     const auto fileName = name.fromLastOccurrenceOf ("/", false, false);
