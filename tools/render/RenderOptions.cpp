@@ -85,17 +85,17 @@ juce::String RenderOptions::getUsage()
            "  logarithmic, PanLaw -0dB, MsMode fix mid, PanMode balance, SafeBassFreq 150.14Hz, and\n"
            "  Bypass, SwapLR, PhaseFlip, Mono, MuteAll, MuteMid, MuteSide and SafeBass off.\n"
            "\n"
-           "Examples:\n"
-           "  $ wydenza-render --preset \"TRACK Stereo 150%\" --report in.wav out.flac\n"
-           "  $ wydenza-render --preset \"TRACK Stereo 200%\" --match-loudness mix.wav mix-wide.wav\n"
-           "  $ wydenza-render --set StereoWidth=80 --out-dir narrow --format flac *.wav\n"
-           "  $ wydenza-render --analyze --json mix.wav\n"
-           "\n"
            "Exit status:\n"
            "  0 when everything asked for was done (warnings such as clipping do not change it); 1 on an\n"
            "  error, with the cause on standard error (in a batch: when any file failed, the others still\n"
            "  being rendered); 130 or 143 when interrupted by SIGINT or SIGTERM, with no output left\n"
-           "  half-written.\n";
+           "  half-written.\n"
+           "\n"
+           "Examples:\n"
+           "  $ wydenza-render --preset \"TRACK Stereo 150%\" --report in.wav out.flac\n"
+           "  $ wydenza-render --preset \"TRACK Stereo 200%\" --match-loudness mix.wav mix-wide.wav\n"
+           "  $ wydenza-render --set StereoWidth=80 --out-dir narrow --format flac *.wav\n"
+           "  $ wydenza-render --analyze --json mix.wav\n";
 }
 
 RenderOptions RenderOptions::parse (const juce::StringArray& args)
