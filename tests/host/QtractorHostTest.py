@@ -1,17 +1,19 @@
 #!/usr/bin/env python3
 """Wydenza in Qtractor 0.9.31 (Debian 12), a JACK host that is not ours, from a fresh home folder under a
-JACK dummy server and Xvfb. For each format a session is written whose Master bus monitors its input
-through Wydenza on its output chain (LV2 by URI from LV2_PATH, VST 2.4 by the module's path), with
-STEREO WIDTH at 200 % among the stored parameter values; Qtractor opens it. A tone patched into the bus's
-left input alone must come out at 1.5 x on the left and 0.5 x on the right in opposite polarity (the
-width at 200 % on a source from one side), where the same session without the plug-in passes it as it
-is. Qtractor's messages must tell of no failure, no warning or error box may open, and SIGTERM must end
-it with status 0. Where the kernel has no ALSA sequencer (Qtractor will not start its engine without
-one) the empty stand-in built beside this test is preloaded.
+JACK dummy server and Xvfb. Qtractor's plug-in scanner, which fills its plug-in selector, must list the
+VST 2.4 module as a stereo effect with an editor. For each format a session is written whose Master bus
+monitors its input through Wydenza on its output chain (LV2 by URI from LV2_PATH, VST 2.4 by the
+module's path), with STEREO WIDTH at 200 % among the stored parameter values; Qtractor opens it. A tone
+patched into the bus's left input alone must come out at 1.5 x on the left and 0.5 x on the right in
+opposite polarity (the width at 200 % on a source from one side), where the same session without the
+plug-in passes it as it is. Qtractor's messages must tell of no failure, no warning or error box may
+open, and SIGTERM must end it with status 0. Where the kernel has no ALSA sequencer (Qtractor will not
+start its engine without one) the empty stand-in built beside this test is preloaded.
 
 usage: QtractorHostTest.py LV2_BUNDLE VST_MODULE SEQUENCER_STAND_IN
 """
 import array
+import glob
 import math
 import os
 import subprocess
@@ -118,6 +120,17 @@ def run_round(what, kind, identity, width_index, same_gain, other_gain):
     s.finish(qtractor, 15, "%s: SIGTERM ends Qtractor" % what)
 
 
+def check_vst_scan():
+    """Qtractor's own scanner, which fills its plug-in selector, reads the VST 2.4 module as a stereo
+    effect with an editor."""
+    scanners = glob.glob("/usr/lib/*/qtractor/qtractor_plugin_scan")
+    if s.check(scanners, "Qtractor's plug-in scanner is installed"):
+        found = subprocess.run(scanners[:1], input="VST:%s\n" % VST_MODULE, env=s.env, capture_output=True, text=True, timeout=30).stdout
+        fields = found.strip().split("|")
+        s.check(fields[:3] == ["VST", "Wydenza", "2:2"] and len(fields) > 5 and "GUI" in fields[5].split(","),
+                "the scanner lists Wydenza with 2 inputs, 2 outputs and an editor (%r)" % found.strip())
+
+
 def test():
     if not os.path.exists("/dev/snd/seq"):
         s.env["LD_PRELOAD"] = STAND_IN
@@ -126,6 +139,7 @@ def test():
     with open(os.path.join(s.home, ".config", "rncbc.org", "Qtractor.conf"), "w") as f:
         f.write(CONFIG % log_file)
     s.start_display()
+    check_vst_scan()
     if not s.start_jack():
         return
     s.start(["jack_simple_client"])
