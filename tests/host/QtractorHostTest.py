@@ -16,6 +16,8 @@ import array
 import glob
 import math
 import os
+import re
+import signal
 import subprocess
 import sys
 import time
@@ -95,10 +97,9 @@ def check_heard(what, same_gain, other_gain):
         s.check(correlation < -0.99, "%s: the outputs in opposite polarity (correlation %.3f)" % (what, correlation))
 
 
-def run_round(what, kind, identity, width_index, same_gain, other_gain):
-    session_file = os.path.join(s.home, "wydenza.qtr")
-    with open(session_file, "w") as f:
-        f.write(SESSION % (s.home, PLUGIN % (kind, identity, width_index) if kind else ""))
+def open_and_hear(what, session_file, same_gain, other_gain, save=False):
+    """Qtractor on the session: the tone heard through the bus, no failure told, saved first (SIGUSR1,
+    its session manager's request) when asked, then ended by SIGTERM."""
     if os.path.exists(log_file):
         os.remove(log_file)
     qtractor = s.start(["qtractor", session_file])
@@ -116,8 +117,27 @@ def run_round(what, kind, identity, width_index, same_gain, other_gain):
         messages = f.read()
     failures = [line for line in messages.splitlines() if "not found" in line or "rror" in line or "could not" in line]
     s.check("Session started" in messages and not failures, "%s: Qtractor's messages tell of no failure (%s)" % (what, failures))
+    if save:
+        before = os.path.getmtime(session_file)
+        qtractor.send_signal(signal.SIGUSR1)
+        s.check(s.wait_until(lambda: os.path.getmtime(session_file) != before, 10), "%s: Qtractor saves the session" % what)
+        time.sleep(0.5)
     qtractor.terminate()
-    s.finish(qtractor, 15, "%s: SIGTERM ends Qtractor" % what)
+    s.finish(qtractor, 15, "%s: SIGTERM ends Qtractor, with no save-changes question" % what)
+
+
+def run_round(what, kind, identity, width_index, same_gain, other_gain):
+    """The written session, then (with the plug-in) the one Qtractor saved from it, which also holds the
+    plug-in's own state (the LV2 state, the VST chunk), handed back to it at opening."""
+    session_file = os.path.join(s.home, "wydenza.qtr")
+    with open(session_file, "w") as f:
+        f.write(SESSION % (s.home, PLUGIN % (kind, identity, width_index) if kind else ""))
+    open_and_hear(what, session_file, same_gain, other_gain, save=bool(kind))
+    if kind:
+        with open(session_file) as f:
+            saved = f.read()
+        s.check(re.search(r"<config [^>]*>\s*[A-Za-z0-9+/=\s]{40,}</config>", saved), "%s: the saved session holds the plug-in's state" % what)
+        open_and_hear(what + ", saved by Qtractor", session_file, same_gain, other_gain)
 
 
 def check_vst_scan():
