@@ -7,10 +7,11 @@ module's path), with STEREO WIDTH at 200 % among the stored parameter values; Qt
 patched into the bus's left input alone must come out at 1.5 x on the left and 0.5 x on the right in
 opposite polarity (the width at 200 % on a source from one side), where the same session without the
 plug-in passes it as it is. Qtractor's messages must tell of no failure, no warning or error box may
-open, and SIGTERM must end it with status 0 (a modified session would hold it in a save question). Each
-session with the plug-in is saved by Qtractor (SIGUSR1) and opened again: the saved one holds the
-plug-in's own state and must sound, and quit, the same. Where the kernel has no ALSA sequencer
-(Qtractor will not start its engine without one) the empty stand-in built beside this test is preloaded.
+open, the plug-in's editor must open from Qtractor's mixer, and SIGTERM must end Qtractor with status 0
+(a modified session would hold it in a save question). Each session with the plug-in is saved by
+Qtractor (SIGUSR1) and opened again: the saved one holds the plug-in's own state and must sound, and
+quit, the same. Where the kernel has no ALSA sequencer (Qtractor will not start its engine without one)
+the empty stand-in built beside this test is preloaded.
 
 usage: QtractorHostTest.py LV2_BUNDLE VST_MODULE SEQUENCER_STAND_IN
 """
@@ -45,6 +46,9 @@ Display\\StdoutCapture=false
 Logging\\MessagesLog=true
 Logging\\MessagesLogPath=%s
 Audio\\MasterAutoConnect=false
+
+[Geometry]
+qtractorMixer\\visible=true
 
 [AutoSave]
 Enabled=false
@@ -99,9 +103,24 @@ def check_heard(what, same_gain, other_gain):
         s.check(correlation < -0.99, "%s: the outputs in opposite polarity (correlation %.3f)" % (what, correlation))
 
 
-def open_and_hear(what, session_file, same_gain, other_gain, save=False):
-    """Qtractor on the session: the tone heard through the bus, no failure told, saved first (SIGUSR1,
-    its session manager's request) when asked, then ended by SIGTERM. Whether it opened the session."""
+def open_editor(what):
+    """A double click on the plug-in in the Master Out strip's list (in Qtractor's mixer, the second strip
+    from the right, its first row) opens the editor."""
+    mixers = s.visible_windows("^Mixer")
+    if not s.check(mixers, "%s: Qtractor's mixer is open" % what):
+        return
+    x, y, w, h = s.window_geometry(mixers[-1])
+    s.xdo("mousemove", x + w - 115, y + 46)
+    time.sleep(0.3)
+    s.xdo("click", "--repeat", 2, "--delay", 80, 1)
+    s.check(s.wait_until(lambda: s.find_editor() is not None, 10) and s.visible_windows("^Wydenza - Master Out"),
+            "%s: the editor opens in Qtractor's window for it" % what)
+
+
+def open_and_hear(what, session_file, same_gain, other_gain, plugin=False, save=False):
+    """Qtractor on the session: the tone heard through the bus, no failure told, the plug-in's editor
+    opened, the session saved (SIGUSR1, its session manager's request) when asked, then Qtractor ended by
+    SIGTERM. Whether it opened the session."""
     if os.path.exists(log_file):
         os.remove(log_file)
     qtractor = s.start(["qtractor", session_file])
@@ -119,6 +138,8 @@ def open_and_hear(what, session_file, same_gain, other_gain, save=False):
         messages = f.read()
     failures = [line for line in messages.splitlines() if "not found" in line or "rror" in line or "could not" in line]
     s.check("Session started" in messages and not failures, "%s: Qtractor's messages tell of no failure (%s)" % (what, failures))
+    if plugin:
+        open_editor(what)
     if save:
         before = os.path.getmtime(session_file)
         qtractor.send_signal(signal.SIGUSR1)
@@ -135,11 +156,11 @@ def run_round(what, kind, identity, width_index, same_gain, other_gain):
     session_file = os.path.join(s.home, "wydenza.qtr")
     with open(session_file, "w") as f:
         f.write(SESSION % (s.home, PLUGIN % (kind, identity, width_index) if kind else ""))
-    if open_and_hear(what, session_file, same_gain, other_gain, save=bool(kind)) and kind:
+    if open_and_hear(what, session_file, same_gain, other_gain, plugin=bool(kind), save=bool(kind)) and kind:
         with open(session_file) as f:
             saved = f.read()
         s.check(re.search(r"<config [^>]*>\s*[A-Za-z0-9+/=\s]{40,}</config>", saved), "%s: the saved session holds the plug-in's state" % what)
-        open_and_hear(what + ", saved by Qtractor", session_file, same_gain, other_gain)
+        open_and_hear(what + ", saved by Qtractor", session_file, same_gain, other_gain, plugin=True)
 
 
 def check_vst_scan():
