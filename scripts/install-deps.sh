@@ -19,7 +19,7 @@ test_packages=(
     xvfb xauth fonts-roboto-unhinted procps
     clang libclang-rt-14-dev clang-format-14 xdotool x11-utils xsettingsd imagemagick
     jackd2 jalv lilv-utils liblilv-dev lintian man-db desktop-file-utils fakeroot
-    ardour audacity
+    ardour audacity qtractor
     parallel ffmpeg
 )
 

@@ -265,9 +265,14 @@ void WydenzaAudioProcessor::setStateInformation (const void* data, int sizeInByt
     safeBassCoefficientsStale.store (true, std::memory_order_release);
 
     // Format adapters that keep their own copy of the values (an LV2 host learns them only this way)
-    // must hear of the restored ones.
-    for (auto i = 0; i < parameters.size(); ++i)
-        sendParamChangeMessageToListeners (i, parameters.getValue (i));
+    // must hear of the restored ones. The VST 2.4 adapter would pass each one on as the user's automation,
+    // and a host records that as an edit (Qtractor then calls a session it has just opened modified): a
+    // VST 2.4 host is told to read all values again instead.
+    if (wrapperType == wrapperType_VST)
+        updateHostDisplay (ChangeDetails().withParameterInfoChanged (true));
+    else
+        for (auto i = 0; i < parameters.size(); ++i)
+            sendParamChangeMessageToListeners (i, parameters.getValue (i));
 
     pendingRestore.post (restoreOf (*xml));
 

@@ -156,6 +156,34 @@ TEST (Processor, RestoringAStateTellsTheFormatAdapterEveryValue)
     EXPECT_EQ (recorder.values[2], 0.5f);
 }
 
+TEST (Processor, RestoringAStateInTheVst2AdapterAsksTheHostToReadTheValuesInsteadOfAutomatingThem)
+{
+    struct Recorder : juce::AudioProcessorListener
+    {
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float) override { automated.insert (index); }
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details) override { toldToReread |= details.parameterInfoChanged; }
+        std::set<int> automated;
+        bool toldToReread = false;
+    };
+
+    WydenzaAudioProcessor source;
+    source.setParameter (1, 0.8f);
+    juce::MemoryBlock state;
+    source.getStateInformation (state);
+
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_VST);
+    WydenzaAudioProcessor target;
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+    Recorder recorder;
+    target.addListener (&recorder);
+    target.setStateInformation (state.getData(), (int) state.getSize());
+    target.removeListener (&recorder);
+
+    EXPECT_TRUE (recorder.automated.empty());
+    EXPECT_TRUE (recorder.toldToReread);
+    EXPECT_EQ (target.getParameter (1), 0.8f);
+}
+
 TEST (Processor, ASettingOneInstanceStoresOutlivesAnotherInstanceThatGoesLater)
 {
     for (const auto shown : { true, false })
