@@ -1,11 +1,12 @@
 #include "DesktopScale.h"
 
+#include "RuntimeLibrary.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 
 #include <climits>
 #include <cstdlib>
-#include <dlfcn.h>
 
 namespace
 {
@@ -16,33 +17,16 @@ struct X11Library
 {
     X11Library()
     {
-        handle = dlopen ("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
-        if (handle == nullptr)
-            return;
-
-        load (openDisplay, "XOpenDisplay");
-        load (closeDisplay, "XCloseDisplay");
-        load (resourceManagerString, "XResourceManagerString");
-        load (xrmInitialize, "XrmInitialize");
-        load (xrmGetStringDatabase, "XrmGetStringDatabase");
-        load (xrmGetResource, "XrmGetResource");
-        load (xrmDestroyDatabase, "XrmDestroyDatabase");
-        load (internAtom, "XInternAtom");
-        load (getSelectionOwner, "XGetSelectionOwner");
-        load (getWindowProperty, "XGetWindowProperty");
-        load (freeMemory, "XFree");
-        load (defaultScreen, "XDefaultScreen");
+        complete = x11.load (openDisplay, "XOpenDisplay") && x11.load (closeDisplay, "XCloseDisplay")
+                   && x11.load (resourceManagerString, "XResourceManagerString") && x11.load (xrmInitialize, "XrmInitialize")
+                   && x11.load (xrmGetStringDatabase, "XrmGetStringDatabase") && x11.load (xrmGetResource, "XrmGetResource")
+                   && x11.load (xrmDestroyDatabase, "XrmDestroyDatabase") && x11.load (internAtom, "XInternAtom")
+                   && x11.load (getSelectionOwner, "XGetSelectionOwner") && x11.load (getWindowProperty, "XGetWindowProperty")
+                   && x11.load (freeMemory, "XFree") && x11.load (defaultScreen, "XDefaultScreen");
     }
 
-    template <typename Function>
-    void load (Function& function, const char* name)
-    {
-        function = reinterpret_cast<Function> (dlsym (handle, name));
-        complete = complete && function != nullptr;
-    }
-
-    void* handle = nullptr;
-    bool complete = true;
+    RuntimeLibrary x11 { "libX11.so.6" };
+    bool complete = false;
     Display* (*openDisplay) (const char*) = nullptr;
     int (*closeDisplay) (Display*) = nullptr;
     char* (*resourceManagerString) (Display*) = nullptr;

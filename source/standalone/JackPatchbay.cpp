@@ -1,6 +1,7 @@
 #include "JackPatchbay.h"
 
-#include <dlfcn.h>
+#include "RuntimeLibrary.h"
+
 #include <jack/jack.h>
 #include <unistd.h>
 
@@ -8,32 +9,15 @@ struct JackPatchbay::Library
 {
     Library()
     {
-        handle = dlopen ("libjack.so.0", RTLD_LAZY | RTLD_LOCAL);
-        if (handle == nullptr)
-            return;
-
-        load (clientOpen, "jack_client_open");
-        load (clientClose, "jack_client_close");
-        load (getPorts, "jack_get_ports");
-        load (portByName, "jack_port_by_name");
-        load (getAllConnections, "jack_port_get_all_connections");
-        load (connect, "jack_connect");
-        load (freeMemory, "jack_free");
-        load (getClientPid, "jack_get_client_pid");
-        load (onShutdown, "jack_on_shutdown");
+        // The client's process id is only a help in finding the app's own client; older libjacks lack it.
+        usable = jack.load (clientOpen, "jack_client_open") && jack.load (clientClose, "jack_client_close")
+                 && jack.load (getPorts, "jack_get_ports") && jack.load (portByName, "jack_port_by_name")
+                 && jack.load (getAllConnections, "jack_port_get_all_connections") && jack.load (connect, "jack_connect")
+                 && jack.load (freeMemory, "jack_free") && jack.load (onShutdown, "jack_on_shutdown");
+        jack.load (getClientPid, "jack_get_client_pid");
     }
 
-    template <typename Function>
-    void load (Function& function, const char* name)
-    {
-        function = reinterpret_cast<Function> (dlsym (handle, name));
-    }
-
-    bool isUsable() const
-    {
-        return clientOpen != nullptr && clientClose != nullptr && getPorts != nullptr && portByName != nullptr
-               && getAllConnections != nullptr && connect != nullptr && freeMemory != nullptr && onShutdown != nullptr;
-    }
+    bool isUsable() const { return usable; }
 
     /** Copies a list libjack allocated and frees it. */
     juce::StringArray take (const char** names) const
@@ -47,7 +31,8 @@ struct JackPatchbay::Library
         return result;
     }
 
-    void* handle = nullptr;
+    RuntimeLibrary jack { "libjack.so.0" };
+    bool usable = false;
     jack_client_t* (*clientOpen) (const char*, jack_options_t, jack_status_t*, ...) = nullptr;
     int (*clientClose) (jack_client_t*) = nullptr;
     const char** (*getPorts) (jack_client_t*, const char*, const char*, unsigned long) = nullptr;
