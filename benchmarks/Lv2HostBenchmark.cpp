@@ -10,6 +10,7 @@
 
 #include "PresetFolderFixture.h"
 #include "processor/WydenzaAudioProcessor.h"
+#include "support/HostUriMap.h"
 
 #include <benchmark/benchmark.h>
 #include <lilv/lilv.h>
@@ -28,15 +29,7 @@ namespace
 constexpr int signalFrames = 16384;
 constexpr uint32_t firstParameterPort = 9;
 
-std::vector<std::string> uris;
-
-LV2_URID mapUri (LV2_URID_Map_Handle, const char* uri)
-{
-    auto found = std::find (uris.begin(), uris.end(), uri);
-    if (found == uris.end())
-        found = uris.insert (uris.end(), uri);
-    return (LV2_URID) (found - uris.begin()) + 1;
-}
+constexpr auto mapUri = HostUriMap::map;
 
 /** A host's world with the built bundle loaded, and the features it passes. */
 struct Host

@@ -4,6 +4,7 @@
 // build. Its output is compared with the processor's own, run in this process on the same blocks.
 
 #include "../hardening/AudioThreadGuard.h"
+#include "../support/HostUriMap.h"
 #include "processor/PluginStateXml.h"
 #include "processor/WydenzaAudioProcessor.h"
 
@@ -23,15 +24,7 @@
 
 namespace
 {
-std::vector<std::string> mappedUris;
-
-LV2_URID mapUri (LV2_URID_Map_Handle, const char* uri)
-{
-    auto found = std::find (mappedUris.begin(), mappedUris.end(), uri);
-    if (found == mappedUris.end())
-        found = mappedUris.insert (mappedUris.end(), uri);
-    return (LV2_URID) (found - mappedUris.begin()) + 1;
-}
+constexpr auto mapUri = HostUriMap::map;
 
 LV2_URID_Map uridMap { nullptr, mapUri };
 const LV2_Feature mapFeature { LV2_URID__map, &uridMap };
