@@ -271,6 +271,29 @@ void randomValues (juce::Random& random, float* values)
         values[p] = juce::jlimit (0.0f, 1.0f, values[p]);
     }
 }
+
+/** A new run of the signal through the plug-in with the given values, and through the reference from
+    silence: the samples must be the same. */
+void expectPlaysLikeTheProcessor (LoadedPlugin& lv2, const float* values, const std::vector<uint32_t>& blocks, LoadedPlugin::Buffers buffers)
+{
+    std::vector<float> left, right;
+    makeSignal (left, right, total (blocks), lv2.rate);
+    auto expectedLeft = left, expectedRight = right;
+    lilv_instance_deactivate (lv2.instance);
+    lilv_instance_activate (lv2.instance);
+    lv2.process (left, right, blocks, buffers);
+    processReference (lv2.rate, values, expectedLeft, expectedRight, blocks);
+    EXPECT_EQ (left, expectedLeft) << lv2.rate << " Hz, buffers " << (int) buffers;
+    EXPECT_EQ (right, expectedRight) << lv2.rate << " Hz, buffers " << (int) buffers;
+}
+
+/** The saved state holds each parameter's value exactly. */
+void expectStateHolds (const juce::XmlElement& state, const float* values)
+{
+    WydenzaAudioProcessor names;
+    for (int p = 0; p < numParameters; ++p)
+        EXPECT_EQ ((float) state.getDoubleAttribute (names.getParameterSet().getName (p), -1.0), values[p]) << names.getParameterSet().getName (p);
+}
 } // namespace
 
 TEST (Lv2Client, TheOptionSetsRealHostsPassGiveAPluginThatProcessesAnyBlockLikeTheProcessor)
@@ -307,19 +330,7 @@ TEST (Lv2Client, TheOptionSetsRealHostsPassGiveAPluginThatProcessesAnyBlockLikeT
                 lv2.controls[16] = 1.0f; // SafeBass
 
                 for (const auto buffers : { LoadedPlugin::Buffers::inPlace, LoadedPlugin::Buffers::separate, LoadedPlugin::Buffers::crossed })
-                {
-                    std::vector<float> left, right, expectedLeft, expectedRight;
-                    makeSignal (left, right, total (blocks), rate);
-                    expectedLeft = left;
-                    expectedRight = right;
-                    // Each pass is a new run; the reference starts from silence as well.
-                    lilv_instance_deactivate (lv2.instance);
-                    lilv_instance_activate (lv2.instance);
-                    lv2.process (left, right, blocks, buffers);
-                    processReference (rate, lv2.controls, expectedLeft, expectedRight, blocks);
-                    EXPECT_EQ (left, expectedLeft) << rate << " Hz, buffers " << (int) buffers;
-                    EXPECT_EQ (right, expectedRight) << rate << " Hz, buffers " << (int) buffers;
-                }
+                    expectPlaysLikeTheProcessor (lv2, lv2.controls, blocks, buffers);
 
                 EXPECT_EQ (lv2.latency, 0.0f);
             }
@@ -335,23 +346,16 @@ TEST (Lv2Client, EveryValueTheHostWritesReachesTheProcessorExactlyInTheBlockItWa
 
     for (int set = 0; set < 100; ++set)
     {
+        SCOPED_TRACE ("set " + std::to_string (set));
         randomValues (random, lv2.controls);
-        std::vector<float> left, right;
-        makeSignal (left, right, 256, 48000.0);
-        auto expectedLeft = left, expectedRight = right;
-        lilv_instance_deactivate (lv2.instance);
-        lilv_instance_activate (lv2.instance);
         // Every setting (bypass and mutes among them) through each way a host hands its buffers.
-        lv2.process (left, right, { 256 }, (LoadedPlugin::Buffers) (set % 3));
-        processReference (48000.0, lv2.controls, expectedLeft, expectedRight, { 256 });
-        ASSERT_EQ (left, expectedLeft) << "set " << set;
-        ASSERT_EQ (right, expectedRight) << "set " << set;
+        expectPlaysLikeTheProcessor (lv2, lv2.controls, { 256 }, (LoadedPlugin::Buffers) (set % 3));
 
         const auto xml = lv2.saveState();
         ASSERT_NE (xml, nullptr);
-        WydenzaAudioProcessor names;
-        for (int p = 0; p < numParameters; ++p)
-            ASSERT_EQ ((float) xml->getDoubleAttribute (names.getParameterSet().getName (p), -1.0), lv2.controls[p]) << "set " << set << ", " << names.getParameterSet().getName (p);
+        expectStateHolds (*xml, lv2.controls);
+        if (HasFailure())
+            break;
     }
 }
 
@@ -371,22 +375,14 @@ TEST (Lv2Client, ASaveBeforeTheFirstBlockHoldsThePortValuesAndARestoredSessionPl
         ASSERT_NE (saved, nullptr);
     }
 
-    WydenzaAudioProcessor names;
-    for (int p = 0; p < numParameters; ++p)
-        EXPECT_EQ ((float) saved->getDoubleAttribute (names.getParameterSet().getName (p), -1.0), written[p]) << names.getParameterSet().getName (p);
+    expectStateHolds (*saved, written);
 
     // The session reopened: the host sets its ports from the session and hands over the state.
     LoadedPlugin reopened (48000.0);
     ASSERT_NE (reopened.instance, nullptr);
     std::copy (written, written + numParameters, reopened.controls);
     reopened.restoreState (*saved);
-    std::vector<float> left, right;
-    makeSignal (left, right, 512, 48000.0);
-    auto expectedLeft = left, expectedRight = right;
-    reopened.process (left, right, { 512 }, LoadedPlugin::Buffers::separate);
-    processReference (48000.0, written, expectedLeft, expectedRight, { 512 });
-    EXPECT_EQ (left, expectedLeft);
-    EXPECT_EQ (right, expectedRight);
+    expectPlaysLikeTheProcessor (reopened, written, { 512 }, LoadedPlugin::Buffers::separate);
 }
 
 TEST (Lv2Client, APresetJalvSavedWithTheControlPortBuildRestoresItsValues)
